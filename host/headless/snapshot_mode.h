@@ -1,0 +1,5 @@
+#pragma once
+
+// `veltrane --snapshot FILE.png ...`: the saver's real universe rendered
+// off-screen through EGL. Returns the process exit status.
+int runSnapshotMode(int argc, char** argv);

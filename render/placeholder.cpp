@@ -1,0 +1,1 @@
+namespace veltrane_render_placeholder {}

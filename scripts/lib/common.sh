@@ -1,0 +1,62 @@
+# Shared by scripts/run and scripts/test. Source it; do not run it.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+
+log() { printf '\n== %s\n' "$*" >&2; }
+
+# Installs every Debian package named in scripts/deps/*.txt that is missing.
+# Runs apt-get only when something is missing, so repeat runs stay offline.
+install_deps() {
+    local wanted=() missing=() pkg
+    while read -r pkg; do
+        [ -n "$pkg" ] && wanted+=("$pkg")
+    done < <(cat "$ROOT"/scripts/deps/*.txt | sed 's/#.*//' | tr -s ' \t' '\n' | sort -u)
+    for pkg in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    log "installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# configure_and_build <preset> [extra cmake args...]
+configure_and_build() {
+    local preset="$1"
+    shift
+    log "configure + build ($preset)"
+    cmake --preset "$preset" -S "$ROOT" "$@" >/dev/null
+    cmake --build --preset "$preset" -j "$JOBS"
+}
+
+# Starts a private Xvfb unless one was handed to us; sets DISPLAY. The server
+# is killed when the calling script exits.
+start_xvfb() {
+    if [ -n "${VELTRANE_KEEP_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+        return 0
+    fi
+    local n
+    for n in $(seq 91 120); do
+        if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
+            break
+        fi
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/tmp/veltrane-xvfb-$n.log 2>&1 &
+    XVFB_PID=$!
+    trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X${n}" ] && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start on :$n" >&2
+    return 1
+}

@@ -1,0 +1,1 @@
+namespace veltrane_tracery_placeholder {}
