@@ -141,7 +141,8 @@ ParsedCommandLine parseHostCommandLine(const std::vector<std::string>& args) {
 const char* hostUsage() {
     return "usage: veltrane [--geometry WxH]      a 1024x768 window (or WxH)\n"
            "       veltrane --fullscreen          cover the screen\n"
-           "       veltrane --root                XScreenSaver hack: draw into $XSCREENSAVER_WINDOW\n"
+           "       veltrane --root                XScreenSaver hack: draw into "
+           "$XSCREENSAVER_WINDOW\n"
            "                                      or the root window\n"
            "       veltrane --window-id ID        XScreenSaver hack: draw into window ID\n"
            "       veltrane --simulate ...        the model alone, without graphics\n"

@@ -38,7 +38,9 @@ std::unique_ptr<GlxSaver> GlxSaver::create(const char* displayName, Window windo
     return saver;
 }
 
-GlxSaver::~GlxSaver() { shutdown(); }
+GlxSaver::~GlxSaver() {
+    shutdown();
+}
 
 bool GlxSaver::shutdown() {
     if (torn_down_)

@@ -23,9 +23,9 @@ public:
     // it current), publishes the drawing target, then builds the animation. On
     // NoGlMode or NoConnection nothing is left behind. An exception from the
     // factory propagates after the context has been released.
-    static std::unique_ptr<GlxSaver> create(const char* displayName, Window window,
-                                            VisualID visual, int width, int height,
-                                            const AnimationFactory& factory, Outcome& outcome);
+    static std::unique_ptr<GlxSaver> create(const char* displayName, Window window, VisualID visual,
+                                            int width, int height, const AnimationFactory& factory,
+                                            Outcome& outcome);
     // Same order as shutdown().
     ~GlxSaver();
     GlxSaver(const GlxSaver&) = delete;

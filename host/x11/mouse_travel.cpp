@@ -14,7 +14,8 @@ bool MouseTravel::exceeded(int x, int y) {
         return false;
     }
     // long: root coordinates are 16-bit, but a corrupted event must not overflow.
-    long travel = std::labs(static_cast<long>(x) - anchorX_) + std::labs(static_cast<long>(y) - anchorY_);
+    long travel =
+        std::labs(static_cast<long>(x) - anchorX_) + std::labs(static_cast<long>(y) - anchorY_);
     if (travel <= threshold_)
         return false;
     setAnchor(x, y);

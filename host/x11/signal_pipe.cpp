@@ -47,7 +47,9 @@ SignalPipe::~SignalPipe() {
     }
 }
 
-int SignalPipe::fd() const { return pipeFds[0]; }
+int SignalPipe::fd() const {
+    return pipeFds[0];
+}
 
 int SignalPipe::take() {
     unsigned char byte = 0;

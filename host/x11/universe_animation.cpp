@@ -5,7 +5,9 @@
 UniverseAnimation::UniverseAnimation()
     : universe_(std::make_unique<NS_Universe::Universe>(saverModel())) {}
 
-UniverseAnimation::~UniverseAnimation() { shutdown(); }
+UniverseAnimation::~UniverseAnimation() {
+    shutdown();
+}
 
 bool UniverseAnimation::shutdown() {
     // The universe's destructor may throw (a handler failing while its objects
@@ -23,9 +25,13 @@ bool UniverseAnimation::shutdown() {
     return true;
 }
 
-bool UniverseAnimation::failed() const { return universe_ && universe_->simulationFailed(); }
+bool UniverseAnimation::failed() const {
+    return universe_ && universe_->simulationFailed();
+}
 
-std::int64_t UniverseAnimation::frames() const { return universe_ ? universe_->ticksRun() : finalFrames_; }
+std::int64_t UniverseAnimation::frames() const {
+    return universe_ ? universe_->ticksRun() : finalFrames_;
+}
 
 AnimationFactory universeAnimationFactory() {
     return [] { return std::make_unique<UniverseAnimation>(); };

@@ -173,8 +173,17 @@ int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
     int screen = DefaultScreen(display_);
     Window root = RootWindow(display_, screen);
     // RGBA, double-buffered, with a depth buffer; GLX prefers the deepest one.
-    int attributes[] = {GLX_RGBA,     GLX_DOUBLEBUFFER, GLX_RED_SIZE,   1, GLX_GREEN_SIZE, 1,
-                        GLX_BLUE_SIZE, 1,               GLX_DEPTH_SIZE, 8, None};
+    int attributes[] = {GLX_RGBA,
+                        GLX_DOUBLEBUFFER,
+                        GLX_RED_SIZE,
+                        1,
+                        GLX_GREEN_SIZE,
+                        1,
+                        GLX_BLUE_SIZE,
+                        1,
+                        GLX_DEPTH_SIZE,
+                        8,
+                        None};
     XVisualInfo* info = glXChooseVisual(display_, screen, attributes);
     if (!info) {
         std::fprintf(stderr, "%s\n", noGlModeText);
@@ -192,10 +201,10 @@ int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
     set.background_pixel = 0;
     set.border_pixel = 0;
     set.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask;
-    window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width),
-                            static_cast<unsigned>(height), 0, info->depth, InputOutput,
-                            info->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
-                            &set);
+    window_ =
+        XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, info->depth, InputOutput, info->visual,
+                      CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
     XFree(info);
     ownWindow_ = true;
 

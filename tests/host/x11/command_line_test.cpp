@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-ParsedCommandLine parse(std::vector<std::string> args) { return parseHostCommandLine(args); }
+ParsedCommandLine parse(std::vector<std::string> args) {
+    return parseHostCommandLine(args);
+}
 } // namespace
 
 TEST(HostCommandLine, DefaultsToA1024By768Window) {

@@ -1,11 +1,12 @@
 // Whatever goes wrong, the run ends with a message and a defined status and
 // the screen is given back.
+#include <gtest/gtest.h>
+
 #include "tests/host/x11/child_process.h"
 #include "tests/host/x11/saver_command.h"
 #include "tests/host/x11/test_display.h"
 
 #include <filesystem>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -77,7 +78,7 @@ TEST(HostEnvironmentErrors, ServerWithoutGlxGetsTheOpenGlModeMessageAndStatus255
 
 TEST(SimulationErrors, AFailedSimulationEndsTheRunWithAMessageAndStatus3) {
     TestDisplay display;
-    movePointer(300, 300);
+    display.movePointer(300, 300);
     ChildProcess saver(fakeSaver("fail-after-10"));
     EXPECT_EQ(saver.waitExit(startupMs), 3);
     EXPECT_NE(saver.errorOutput().find("simulation stopped"), std::string::npos)
@@ -93,7 +94,7 @@ TEST(SimulationErrors, AFailedSimulationEndsTheRunWithAMessageAndStatus3) {
 
 TEST(SimulationErrors, FailuresToBuildOrTearDownTheAnimationAreNotReportedAsSuccess) {
     TestDisplay display;
-    movePointer(300, 300);
+    display.movePointer(300, 300);
     ChildProcess cannotBuild(fakeSaver("throw"));
     EXPECT_EQ(cannotBuild.waitExit(startupMs), 255);
 

@@ -67,7 +67,8 @@ private:
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs("usage: x11_fake_saver draw|fail-after-N|throw|bad-teardown [options]\n", stderr);
+        std::fputs("usage: x11_fake_saver draw|fail-after-N|throw|bad-teardown [options]\n",
+                   stderr);
         return 64;
     }
     std::string behaviour = argv[1];

@@ -7,7 +7,9 @@
 #include <stdexcept>
 
 namespace {
-int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
 
 Window findTitled(Display* display, Window window, const std::string& title) {
     char* name = nullptr;
@@ -41,9 +43,13 @@ TestDisplay::TestDisplay() : display_(XOpenDisplay(nullptr)) {
     XSetErrorHandler(ignoreErrors);
 }
 
-TestDisplay::~TestDisplay() { XCloseDisplay(display_); }
+TestDisplay::~TestDisplay() {
+    XCloseDisplay(display_);
+}
 
-Window TestDisplay::root() const { return DefaultRootWindow(display_); }
+Window TestDisplay::root() const {
+    return DefaultRootWindow(display_);
+}
 
 Window TestDisplay::waitForWindow(const std::string& title, int milliseconds) {
     Window found = 0;
@@ -110,13 +116,30 @@ bool TestDisplay::showsNonBlack(Window window, int milliseconds) {
     return eventually(milliseconds, [&] { return nonBlackFraction(window) > 0.0; });
 }
 
-void movePointer(int x, int y) {
-    runCommand("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
+void TestDisplay::movePointer(int x, int y) {
+    // xdotool's own --sync waits for a motion that never comes when the
+    // pointer is already there; ask the server instead.
+    runCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
+    eventually(5000, [&] {
+        Window rootReturn = 0;
+        Window child = 0;
+        int rootX = -1;
+        int rootY = -1;
+        int winX = 0;
+        int winY = 0;
+        unsigned int mask = 0;
+        XQueryPointer(display_, root(), &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask);
+        return rootX == x && rootY == y;
+    });
 }
 
-void pressKey(const std::string& key) { runCommand("xdotool key " + key); }
+void pressKey(const std::string& key) {
+    runCommand("xdotool key " + key);
+}
 
-void clickButton(int button) { runCommand("xdotool click " + std::to_string(button)); }
+void clickButton(int button) {
+    runCommand("xdotool click " + std::to_string(button));
+}
 
 void sendWindowManagerClose(Display* display, Window window) {
     XEvent event = {};
@@ -134,4 +157,12 @@ std::string hexId(Window window) {
     char text[32];
     std::snprintf(text, sizeof text, "0x%lx", window);
     return text;
+}
+
+Window parseWindowIdForTest(const std::string& text) {
+    try {
+        return static_cast<Window>(std::stoul(text, nullptr, 0));
+    } catch (...) {
+        return 0;
+    }
 }

@@ -25,6 +25,8 @@ public:
     bool showsNonBlack(Window window, int milliseconds);
     // The fraction of sampled pixels that are not black, now.
     double nonBlackFraction(Window window);
+    // Moves the pointer through XTest and waits until the server has it there.
+    void movePointer(int x, int y);
     int width(Window window);
     int height(Window window);
 
@@ -33,9 +35,10 @@ private:
 };
 
 // Synthetic input through XTest, as a user's devices would produce it.
-void movePointer(int x, int y);
 void pressKey(const std::string& key);
 void clickButton(int button);
 // What a window manager sends when the user closes a window.
 void sendWindowManagerClose(Display* display, Window window);
 std::string hexId(Window window);
+// Reads "0x…" or decimal; 0 for anything else.
+Window parseWindowIdForTest(const std::string& text);

@@ -1,11 +1,12 @@
 // The saver as a person at a desktop runs it: a window or the whole screen,
 // closed by any input.
+#include <gtest/gtest.h>
+
 #include "tests/host/x11/child_process.h"
 #include "tests/host/x11/saver_command.h"
 #include "tests/host/x11/test_display.h"
 
 #include <chrono>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -18,11 +19,12 @@ protected:
     Window start(ChildProcess& saver, const std::string& title = "Veltrane") {
         Window window = display.waitForWindow(title, startupMs);
         EXPECT_NE(window, 0u) << saver.errorOutput();
-        if (window)
+        if (window) {
             EXPECT_TRUE(display.showsNonBlack(window, startupMs)) << "no frame drawn";
+        }
         return window;
     }
-    void SetUp() override { movePointer(300, 300); }
+    void SetUp() override { display.movePointer(300, 300); }
 };
 
 } // namespace
@@ -33,7 +35,9 @@ TEST_F(WindowMode, OpensA1024By768WindowThatDrawsAndClosesOnAKey) {
     Window window = start(saver);
     ASSERT_NE(window, 0u);
     auto firstFrame = std::chrono::steady_clock::now() - began;
-    RecordProperty("first_frame_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(firstFrame).count()));
+    RecordProperty("first_frame_ms",
+                   static_cast<int>(
+                       std::chrono::duration_cast<std::chrono::milliseconds>(firstFrame).count()));
     EXPECT_EQ(display.width(window), 1024);
     EXPECT_EQ(display.height(window), 768);
 
@@ -45,10 +49,10 @@ TEST_F(WindowMode, MouseTravelOfFourPixelsKeepsItOpenAndFiveClosesIt) {
     ChildProcess saver(saverCommand({}));
     ASSERT_NE(start(saver), 0u);
 
-    movePointer(302, 298); // |2| + |-2|
-    movePointer(304, 300); // |4| + 0
+    display.movePointer(302, 298); // |2| + |-2|
+    display.movePointer(304, 300); // |4| + 0
     EXPECT_FALSE(saver.waitExit(settleMs)) << "closed on a 4-pixel move";
-    movePointer(305, 300);
+    display.movePointer(305, 300);
     EXPECT_EQ(saver.waitExit(exitMs), 0) << saver.errorOutput();
 }
 
