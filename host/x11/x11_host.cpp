@@ -196,6 +196,7 @@ int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
     width = fullScreen ? DisplayWidth(display_, screen) : options_.width;
     height = fullScreen ? DisplayHeight(display_, screen) : options_.height;
 
+    unsigned long errorsBefore = xErrorCount.load(std::memory_order_relaxed);
     XSetWindowAttributes set = {};
     set.colormap = colormap_;
     set.background_pixel = 0;
@@ -206,6 +207,14 @@ int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
                       static_cast<unsigned>(height), 0, info->depth, InputOutput, info->visual,
                       CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
     XFree(info);
+    XSync(display_, False);
+    if (xErrorCount.load(std::memory_order_relaxed) != errorsBefore) {
+        // Only the window thread uses Xlib yet, so the error is ours: most
+        // likely a size the server cannot allocate.
+        std::fprintf(stderr, "veltrane: cannot create a %dx%d window\n", width, height);
+        window_ = 0;
+        return HostExit::environment;
+    }
     ownWindow_ = true;
 
     XStoreName(display_, window_, "Veltrane");

@@ -6,6 +6,7 @@
 #include "tests/host/x11/saver_command.h"
 #include "tests/host/x11/test_display.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
@@ -24,7 +25,7 @@ public:
     DaemonHome() {
         char pattern[] = "/tmp/veltrane-xscreensaver-XXXXXX";
         path_ = mkdtemp(pattern);
-        fs::copy_file(saverCommand({})[0], path_ / "veltrane");
+        fs::copy_file(VELTRANE_BINARY, path_ / "veltrane");
         std::ofstream(path_ / "veltrane-hack")
             << "#!/bin/sh\n"
             << "echo \"$XSCREENSAVER_WINDOW\" > \"$HOME/window\"\n"
@@ -93,6 +94,15 @@ TEST(XScreenSaverDaemon, ActivationRunsTheSaverInItsWindowAndDeactivationEndsIt)
     ASSERT_TRUE(eventually(startupMs, [&] { return !home.read("pid").empty(); }))
         << daemon.errorOutput();
     pid_t hack = std::stoi(home.read("pid"));
+    // The daemon may run hacks in process groups of their own: make sure a
+    // failing test does not leave this one behind.
+    struct KillOnExit {
+        pid_t pid;
+        ~KillOnExit() {
+            if (processAlive(pid))
+                kill(pid, SIGKILL);
+        }
+    } killOnExit{hack};
     auto window = parseWindowIdForTest(home.read("window"));
     EXPECT_TRUE(processAlive(hack));
     ASSERT_NE(window, 0u) << "the daemon named no window";
