@@ -32,7 +32,9 @@ TEST(GlowTexture, IsTheSameOnEveryRunAndConsumesOneDrawPerTexel) {
 
 TEST(GlowTexture, FallsOffFromACentreOfOneWithinTheNoiseBand) {
     const std::vector<float> t = texelsOnFreshThread();
-    auto at = [&](int i, int j) { return static_cast<double>(t[static_cast<std::size_t>(i * 128 + j)]); };
+    auto at = [&](int i, int j) {
+        return static_cast<double>(t[static_cast<std::size_t>(i * 128 + j)]);
+    };
     EXPECT_EQ(at(64, 64), 1.0);
 
     // Every texel is exp(-0.09 r d) with the noise r in [0.95, 1.05]: recover r and check

@@ -59,10 +59,9 @@ TEST(Loader, IgnoresOtherSendersAndOtherCodes) {
         loader.handleEvent(event(ref(1, 10), sender, NS_Events::AttributeRemoved));
     }
     // Only the two bookkeeping codes touch the set; Step would draw nothing either.
-    for (std::uint32_t code : {std::uint32_t{NS_Events::ValueChanged},
-                               std::uint32_t{NS_Events::Step}, std::uint32_t{0},
-                               std::uint32_t{NS_Events::AttributeAdded | NS_Events::ValueChanged},
-                               std::uint32_t{64}})
+    for (std::uint32_t code :
+         {std::uint32_t{NS_Events::ValueChanged}, std::uint32_t{NS_Events::Step}, std::uint32_t{0},
+          std::uint32_t{NS_Events::AttributeAdded | NS_Events::ValueChanged}, std::uint32_t{64}})
         loader.handleEvent(event(ref(5, 50), L"Segment", code));
     ASSERT_EQ(loader.strokeSet().size(), 1u);
     EXPECT_EQ(loader.strokeSet().begin()->uniqueId, 10);

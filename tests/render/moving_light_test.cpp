@@ -74,8 +74,9 @@ TEST(MovingLight, FadesInOverAboutOneHundredFiftyFramesAndWandersTheRectangle) {
     Vector2D lastGoal = light.goal;
     for (int frame = 1; frame <= 20000; ++frame) {
         light.advance();
-        if (frame == 100)
+        if (frame == 100) {
             EXPECT_NEAR(light.fade, 0.1, 1e-9);
+        }
         ASSERT_LE(light.fade, 0.1511);
         ASSERT_GE(light.intensity, 0.0);
         ASSERT_LE(light.intensity, 1.15 * 0.1511);
