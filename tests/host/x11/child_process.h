@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <thread>
 #include <vector>
 
 // A program started by a test in a process group of its own. Destruction kills
@@ -39,11 +41,6 @@ int runCommand(const std::string& command);
 bool processAlive(pid_t pid);
 
 // Polls `condition` every 20 ms until it holds or the timeout passes.
-template <typename Condition> bool eventually(int milliseconds, Condition condition);
-
-#include <chrono>
-#include <thread>
-
 template <typename Condition> bool eventually(int milliseconds, Condition condition) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {

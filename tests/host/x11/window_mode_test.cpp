@@ -87,11 +87,3 @@ TEST_F(WindowMode, FullScreenCoversTheScreenAndClosesOnAKey) {
     pressKey("Escape");
     EXPECT_EQ(saver.waitExit(exitMs), 0) << saver.errorOutput();
 }
-
-TEST_F(WindowMode, SigtermEndsItCleanly) {
-    ChildProcess saver(saverCommand({}));
-    Window window = start(saver);
-    ASSERT_NE(window, 0u);
-    saver.signal(SIGTERM);
-    EXPECT_EQ(saver.waitExit(exitMs), 0) << saver.errorOutput();
-}
