@@ -83,7 +83,8 @@ void GuidingPoint::handleEvent(const NS_Events::Event& event) {
 void GuidingPoint::sproutFreshRoot(const ObjectIndex& ref) {
     if (universe->findObject(ref) == nullptr)
         return;
-    auto* points = dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
+    auto* points =
+        dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
     if (points == nullptr)
         throw new NS_AttributeHandler::Exception();
     GenerativePoint_value* root = points->valueOf(ref);

@@ -147,7 +147,8 @@ void Segment::grow(Segment_value& v) {
                 v.points[i].guide = ev->children.back();
                 ev->children.pop_back();
                 if (!ev->children.empty() && v.points.size() == 2) {
-                    v.points.push_back(SegmentPoint{Vector2D(0.0, 0.0), ev->children.back(), false});
+                    v.points.push_back(
+                        SegmentPoint{Vector2D(0.0, 0.0), ev->children.back(), false});
                     ev->children.pop_back();
                 }
             }
@@ -181,9 +182,8 @@ void Segment::grow(Segment_value& v) {
         // Components swapped, not rotated: the stroke's drawing expects it so.
         v.axis = Vector2D(d.y, d.x);
     } else if (v.points.size() == 3) {
-        v.centre =
-            (v.points[0].position + v.points[1].position + v.points[2].position) *
-            ThreePointCentreWeight;
+        v.centre = (v.points[0].position + v.points[1].position + v.points[2].position) *
+                   ThreePointCentreWeight;
     }
 }
 
