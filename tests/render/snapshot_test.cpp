@@ -221,7 +221,7 @@ TEST(Snapshot, WritesEveryKthFrameAsANumberedSequence) {
     fs::remove_all(dir);
 }
 
-TEST(Snapshot, UnwritableOutputFailsBeforeRenderingAndLeavesNothing) {
+TEST(Snapshot, UnwritableOutputIsAClearFailure) {
     const fs::path dir = scratchDir("unwritable");
     SnapshotOptions options = fixedOptions(64, 48, 900000);
     options.file = (dir / "missing" / "out.png").string();
@@ -237,5 +237,17 @@ TEST(Snapshot, UnwritableOutputFailsBeforeRenderingAndLeavesNothing) {
     error.clear();
     EXPECT_EQ(runSnapshot(options, error), SnapshotStatus::WriteFailed);
     EXPECT_FALSE(error.empty());
+
+    // A frame that cannot be written mid-run ends the run with that frame's name, not
+    // with a generic simulation failure, and the teardown survives the dead thread's
+    // context.
+    fs::create_directories(dir / "seq" / "frame_000002.png");
+    options.framesDir = (dir / "seq").string();
+    options.ticks = 5;
+    error.clear();
+    EXPECT_EQ(runSnapshot(options, error), SnapshotStatus::WriteFailed);
+    EXPECT_NE(error.find("frame_000002.png"), std::string::npos) << error;
+    EXPECT_TRUE(fs::exists(dir / "seq" / "frame_000001.png"));
+    EXPECT_FALSE(fs::exists(dir / "seq" / "frame_000003.png"));
     fs::remove_all(dir);
 }
