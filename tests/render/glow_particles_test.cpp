@@ -1,4 +1,5 @@
 #include "render/glow_particles.h"
+#include "tests/render/random_probe.h"
 #include "tracery/random.h"
 
 #include <gtest/gtest.h>
@@ -36,37 +37,6 @@ TEST(GlowParticle, IsBornBelowThePictureFromSevenDrawsInFieldOrder) {
     EXPECT_EQ(random01(), u[7]) << "exactly seven draws";
 }
 
-TEST(GlowParticle, SpiralsAroundItsRisingOrigin) {
-    GlowParticle p;
-    p.origin.x = 0.2;
-    p.origin.y = -1.0;
-    p.angle = 0.0;
-    p.angularSpeed = 0.5;
-    p.radius = 0.1;
-    p.radialSpeed = 0.01;
-    p.riseSpeed = 0.004;
-    p.advance();
-    EXPECT_DOUBLE_EQ(p.origin.y, -0.996);
-    EXPECT_DOUBLE_EQ(p.radius, 0.11);
-    const Vector3D c = p.centre();
-    EXPECT_DOUBLE_EQ(c.x, 0.2 + 0.11 * std::sin(0.5));
-    EXPECT_DOUBLE_EQ(c.y, -0.996);
-    EXPECT_DOUBLE_EQ(c.z, 0.11 * std::cos(0.5));
-}
-
-namespace {
-// The generator's state after n more draws from `state`.
-std::uint32_t stateAfter(std::uint32_t state, int n) {
-    const std::uint32_t saved = randomState();
-    seedRandom(state);
-    for (int k = 0; k < n; ++k)
-        randomNext15();
-    const std::uint32_t result = randomState();
-    seedRandom(saved);
-    return result;
-}
-} // namespace
-
 TEST(GlowParticles, SpawnDrawsEveryFrameAndBirthsAtMostOneUpToTheCap) {
     seedRandom(777);
     GlowParticles particles;
@@ -81,13 +51,14 @@ TEST(GlowParticles, SpawnDrawsEveryFrameAndBirthsAtMostOneUpToTheCap) {
         if (after == before + 1) {
             ++births;
             ASSERT_LT(u, 0.1);
-            ASSERT_EQ(randomState(), stateAfter(state, 8)) << "spawn draw + seven for the particle";
+            ASSERT_EQ(randomState(), stateAfterDraws(state, 8))
+                << "spawn draw + seven for the particle";
         } else {
             ASSERT_EQ(after, before);
             ASSERT_TRUE(u >= 0.1 || before == GlowParticles::maximum);
             if (u < 0.1)
                 ++lowDrawsAtCap;
-            ASSERT_EQ(randomState(), stateAfter(state, 1)) << "one draw whether or not born";
+            ASSERT_EQ(randomState(), stateAfterDraws(state, 1)) << "one draw whether or not born";
         }
     }
     EXPECT_EQ(births, 100);
@@ -119,25 +90,4 @@ TEST(GlowParticles, NewbornIsDrawnNextPassAndLeavesAfterTheFrameItPassesTheTop) 
     EXPECT_DOUBLE_EQ(heights.front(), -1.0 + rise);
     EXPECT_GT(heights.back(), 1.0) << "drawn once more in the frame it passes 1.0";
     EXPECT_LE(heights[heights.size() - 2], 1.0) << "and not kept for a second one";
-}
-
-TEST(GlowParticles, RemovesOnlyThoseThatPassedTheTop) {
-    seedRandom(99);
-    GlowParticles particles;
-    while (particles.size() < 30)
-        particles.spawn();
-    for (int frame = 0; frame < 600; ++frame) {
-        std::size_t drawn = 0;
-        std::size_t leaving = 0;
-        const std::size_t before = particles.size();
-        particles.pass([&](const GlowParticle& p) {
-            ++drawn;
-            if (p.origin.y > 1.0)
-                ++leaving;
-        });
-        ASSERT_EQ(drawn, before);
-        ASSERT_EQ(particles.size(), before - leaving);
-        for (std::size_t k = 0; k < particles.size(); ++k)
-            ASSERT_LE(particles.at(k).origin.y, 1.0);
-    }
 }

@@ -38,7 +38,7 @@ TEST(GlowTexture, FallsOffFromACentreOfOneWithinTheNoiseBand) {
     EXPECT_EQ(at(64, 64), 1.0);
 
     // Every texel is exp(-0.09 r d) with the noise r in [0.95, 1.05]: recover r and check
-    // it, which also bounds how far mirrored texels may differ.
+    // it, which makes the texture symmetric about (64, 64) within that noise.
     double lowest = 2.0;
     double highest = 0.0;
     for (int i = 0; i < 128; ++i) {
@@ -57,14 +57,6 @@ TEST(GlowTexture, FallsOffFromACentreOfOneWithinTheNoiseBand) {
     EXPECT_LT(lowest, 0.96) << "the noise must actually vary";
     EXPECT_GT(highest, 1.04);
 
-    // Mirrored pairs about (64, 64) agree within the band's spread.
-    for (int a = 1; a < 64; a += 7) {
-        for (int b = 0; b < 64; b += 5) {
-            const double d = std::hypot(a, b);
-            const double ratio = at(64 + a, 64 + b) / at(64 - a, 64 - b);
-            EXPECT_LE(std::fabs(std::log(ratio)), 0.09 * d * 0.1 + 1e-4);
-        }
-    }
     // Inscribed circle: about 0.003.
     EXPECT_NEAR(at(64, 0), std::exp(-0.09 * 64), 0.002);
 }

@@ -1,21 +1,10 @@
 #include "render/moving_light.h"
+#include "tests/render/random_probe.h"
 #include "tracery/random.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-namespace {
-std::uint32_t stateAfter(std::uint32_t state, int n) {
-    const std::uint32_t saved = randomState();
-    seedRandom(state);
-    for (int k = 0; k < n; ++k)
-        randomNext15();
-    const std::uint32_t result = randomState();
-    seedRandom(saved);
-    return result;
-}
-} // namespace
 
 TEST(MovingLight, FirstFrameSetsTheRestingTargetAndPicksAGoal) {
     seedRandom(5);
@@ -33,7 +22,7 @@ TEST(MovingLight, FirstFrameSetsTheRestingTargetAndPicksAGoal) {
     EXPECT_EQ(light.goal, Vector2D(gx, gy));
     EXPECT_DOUBLE_EQ(light.velocity.x, 0.0002 * gx);
     EXPECT_DOUBLE_EQ(light.position.y, 0.0002 * gy);
-    EXPECT_EQ(randomState(), stateAfter(start, 2));
+    EXPECT_EQ(randomState(), stateAfterDraws(start, 2));
 }
 
 TEST(MovingLight, LevelStepsTowardItsTargetAndRedrawsItOnlyWhenClose) {
@@ -55,7 +44,7 @@ TEST(MovingLight, LevelStepsTowardItsTargetAndRedrawsItOnlyWhenClose) {
     EXPECT_GE(light.target, 0.7);
     EXPECT_LE(light.target, 1.0);
     EXPECT_EQ(light.level, 0.65) << "a re-draw frame does not move the level";
-    EXPECT_EQ(randomState(), stateAfter(start, 1));
+    EXPECT_EQ(randomState(), stateAfterDraws(start, 1));
 
     light.target = 0.95;
     light.level = 1.0; // close to a target that is not 0.7: back to rest, no draw

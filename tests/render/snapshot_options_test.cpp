@@ -15,20 +15,14 @@ std::string parse(const std::vector<const char*>& args, SnapshotOptions& options
 }
 } // namespace
 
-TEST(SnapshotOptions, DefaultsToThirtySecondsAtWindowSize) {
+TEST(SnapshotOptions, DefaultsToThirtySecondsAtWindowSizeAndReadsOptionsInAnyOrder) {
     SnapshotOptions o;
     ASSERT_EQ(parse({"--snapshot", "out.png"}, o), "");
     EXPECT_EQ(o.file, "out.png");
     EXPECT_EQ(o.ticks, 900);
-    EXPECT_EQ(o.width, 1024);
-    EXPECT_EQ(o.height, 768);
-    EXPECT_FALSE(o.hour.has_value());
-    EXPECT_FALSE(o.seed.has_value());
-    EXPECT_TRUE(o.framesDir.empty());
-}
+    EXPECT_EQ(o.width * 10000 + o.height, 1024 * 10000 + 768);
+    EXPECT_FALSE(o.hour.has_value() || o.seed.has_value());
 
-TEST(SnapshotOptions, ReadsEveryOptionInAnyOrder) {
-    SnapshotOptions o;
     ASSERT_EQ(parse({"--seed", "4294967295", "--snapshot", "a.png", "--time", "07:05", "--size",
                      "320x200", "--ticks", "12", "--frames", "dir", "--every", "3"},
                     o),

@@ -8,33 +8,28 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 namespace {
 namespace fs = std::filesystem;
 
-// Where the fixed camera (fovy 21, aspect 1.3333333, eye at z = 4) puts a point of the
-// tracery plane, in pixels of a top-down image.
+// The pictures are checked on Mesa's software renderer, whatever GPU the machine has,
+// so that the figures below do not depend on a driver. Set before any EGL call of this
+// test program (the GL tests all start after static initialisation).
+const int softwareRendererOnly = setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+
+// Where the fixed camera (fovy 21, aspect 1.3333333, eye at z = 4) puts points of the
+// tracery plane, in pixels of a top-down image, and back.
+const double focal = 1.0 / std::tan(10.5 * 3.14159265358979323846 / 180.0);
 struct Projection {
     int width;
     int height;
-    double pixelX(double x) const {
-        const double f = 1.0 / std::tan(10.5 * 3.14159265358979323846 / 180.0);
-        return (f / 1.3333333 * x / 4.0 + 1.0) * 0.5 * width;
-    }
-    double pixelY(double y) const {
-        const double f = 1.0 / std::tan(10.5 * 3.14159265358979323846 / 180.0);
-        return (1.0 - (f * y / 4.0 + 1.0) * 0.5) * height;
-    }
-    double planeX(double px) const {
-        const double f = 1.0 / std::tan(10.5 * 3.14159265358979323846 / 180.0);
-        return (px / width * 2.0 - 1.0) * 4.0 * 1.3333333 / f;
-    }
-    double planeY(double py) const {
-        const double f = 1.0 / std::tan(10.5 * 3.14159265358979323846 / 180.0);
-        return (1.0 - py / height * 2.0) * 4.0 / f;
-    }
+    double pixelX(double x) const { return (focal / 1.3333333 * x / 4.0 + 1.0) * 0.5 * width; }
+    double pixelY(double y) const { return (1.0 - focal * y / 4.0) * 0.5 * height; }
+    double planeX(double px) const { return (px / width * 2.0 - 1.0) * 4.0 * 1.3333333 / focal; }
+    double planeY(double py) const { return (1.0 - py / height * 2.0) * 4.0 / focal; }
 };
 
 struct Rgb {
@@ -104,12 +99,7 @@ TEST(Snapshot, StrokesDrawTheClockOnABlackBackgroundWithTheLightsGlow) {
     EXPECT_GT(strokes, 20u);
 
     const Projection at{width, height};
-    // Black background: the corners and most of the picture.
-    for (int x : {0, width - 1})
-        for (int y : {0, height - 1}) {
-            const Rgb p = pixel(image, x, y);
-            EXPECT_LT(p.r + p.g + p.b, 30) << x << "," << y;
-        }
+    // Black background over most of the picture.
     std::size_t black = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -206,7 +196,7 @@ TEST(Snapshot, SameSeedTimeAndSizeGiveTheSamePng) {
     fs::remove_all(dir);
 }
 
-TEST(Snapshot, WritesEveryKthFrameAsANumberedSequence) {
+TEST(Snapshot, WritesEveryKthFrameAndStopsClearlyAtOneItCannotWrite) {
     const fs::path dir = scratchDir("frames");
     SnapshotOptions options = fixedOptions(64, 48, 7);
     options.framesDir = (dir / "seq").string();
@@ -218,24 +208,23 @@ TEST(Snapshot, WritesEveryKthFrameAsANumberedSequence) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"frame_000003.png", "frame_000006.png"}));
+
+    // Mid-run: the run ends with that frame's name, not a generic simulation failure,
+    // and the teardown survives the context left on the ended thread.
+    fs::create_directories(dir / "blocked" / "frame_000002.png");
+    options.framesDir = (dir / "blocked").string();
+    options.every = 1;
+    EXPECT_EQ(runSnapshot(options, error), SnapshotStatus::WriteFailed);
+    EXPECT_NE(error.find("frame_000002.png"), std::string::npos) << error;
+    EXPECT_TRUE(fs::exists(dir / "blocked" / "frame_000001.png"));
+    EXPECT_FALSE(fs::exists(dir / "blocked" / "frame_000003.png"));
     fs::remove_all(dir);
 }
 
-TEST(Snapshot, UnwritableOutputFailsBeforeRenderingAndLeavesNothing) {
-    const fs::path dir = scratchDir("unwritable");
-    SnapshotOptions options = fixedOptions(64, 48, 900000);
-    options.file = (dir / "missing" / "out.png").string();
+TEST(Snapshot, UnwritableFileFailsBeforeRendering) {
+    SnapshotOptions options = fixedOptions(64, 48, 900000); // would take minutes
+    options.file = (scratchDir("unwritable") / "missing" / "out.png").string();
     std::string error;
     EXPECT_EQ(runSnapshot(options, error), SnapshotStatus::WriteFailed);
     EXPECT_NE(error.find("out.png"), std::string::npos) << error;
-
-    // A frames directory that is a file cannot be created either.
-    if (std::FILE* f = std::fopen((dir / "plain").string().c_str(), "wb"))
-        std::fclose(f);
-    options.file.clear();
-    options.framesDir = (dir / "plain").string();
-    error.clear();
-    EXPECT_EQ(runSnapshot(options, error), SnapshotStatus::WriteFailed);
-    EXPECT_FALSE(error.empty());
-    fs::remove_all(dir);
 }

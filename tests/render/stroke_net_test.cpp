@@ -48,20 +48,6 @@ TEST(StrokeNet, TwoPointStrokeHasTipsAtBothEndsAndARaisedMiddle) {
     EXPECT_EQ(net.at(2, 2), net.points + 24);
 }
 
-TEST(StrokeNet, DiagonalStrokeSpreadsAlongItselfWithTheSwappedAxis) {
-    // The axis of a two-point stroke is its direction with x and y swapped; at 45 degrees
-    // that is the stroke's own direction, so the middle row lies on the stroke.
-    const double c = std::sqrt(0.5);
-    const Segment_value v = stroke({{0.0, 0.0}, {0.3, 0.3}}, {0.15, 0.15}, {c, c}, 1.0);
-    StrokeNet net;
-    ASSERT_TRUE(net.fill(v));
-    for (int i = 0; i < 3; ++i) {
-        const double* p = net.at(i, 1);
-        EXPECT_NEAR(p[0], p[1], 1e-15);
-    }
-    EXPECT_GT(net.at(2, 1)[0], net.at(0, 1)[0]);
-}
-
 TEST(StrokeNet, ThreePointStrokeEndsInARaisedEdgeAndExtraPointsAreIgnored) {
     const Segment_value v =
         stroke({{0.0, 0.0}, {0.2, 0.1}, {0.4, -0.1}, {0.9, 0.9}}, {0.2, 0.0}, {1.0, 0.0}, 2.0);

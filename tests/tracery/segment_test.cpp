@@ -1,0 +1,242 @@
+#include "tests/tracery/test_world.h"
+#include "tracery/field_grid.h"
+#include "tracery/segment.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+using NS_ObjectIndex::ObjectIndex;
+
+namespace {
+
+// Guides, branch points and strokes on a dark plane: end points get no
+// children unless a test gives them some.
+class SegmentTest : public ::testing::Test {
+protected:
+    TestWorld world;
+    GenerativePoint* points = world.add(new GenerativePoint(&world));
+    GuidingPoint* guides = world.add(new GuidingPoint(&world));
+    Segment* segments = world.add(new Segment(&world));
+    const Vector2D at{0.25, -0.5};
+
+    void SetUp() override {
+        FieldGrid::shared().clear();
+        world.add(new Listener(&world, {L"Segment"}));
+        world.start();
+    }
+
+    ObjectIndex guide(double length, Vector2D velocity = {}, int steps = 100,
+                      ObjectIndex finishedAt = ObjectIndex()) {
+        const ObjectIndex ref = world.createObject()->self;
+        guides->addAttribute(ref);
+        GuidingPoint_value v;
+        v.position = at;
+        v.velocity = velocity;
+        v.length = length;
+        v.steps = steps;
+        v.endPoint = finishedAt;
+        if (finishedAt.index >= 0)
+            v.state = GuidingPoint_value::Finished;
+        guides->setValue(ref, &v);
+        return ref;
+    }
+
+    ObjectIndex point(int state, std::vector<ObjectIndex> children) {
+        const ObjectIndex ref = world.createObject()->self;
+        points->addAttribute(ref);
+        GenerativePoint_value v;
+        v.position = at;
+        v.state = state;
+        v.children = std::move(children);
+        points->setValue(ref, &v);
+        return ref;
+    }
+
+    // A branch point ready for its stroke; the stroke built (null when none).
+    ObjectIndex branch(std::vector<ObjectIndex> children) {
+        const std::size_t before = segments->members().size();
+        const ObjectIndex p = point(GenerativePoint_value::ReadyForSegment, std::move(children));
+        world.dispatch();
+        EXPECT_EQ(world.findObject(p), nullptr) << "the branch point is always consumed";
+        return segments->members().size() == before ? ObjectIndex() : *segments->members().rbegin();
+    }
+
+    const Segment_value& stroke(const ObjectIndex& ref) { return *segments->valueOf(ref); }
+    std::int64_t guideOf(const Segment_value& v, std::size_t i) {
+        return v.points[i].guide.uniqueId;
+    }
+};
+
+} // namespace
+
+TEST_F(SegmentTest, BuildsOneStrokeFromZeroToThreeChildren) {
+    EXPECT_EQ(branch({}).index, -1);
+    const ObjectIndex a = guide(0.6);
+    const ObjectIndex b = guide(0.9);
+    const ObjectIndex c = guide(0.3);
+
+    const Segment_value& one = stroke(branch({a}));
+    ASSERT_EQ(one.points.size(), 2u);
+    EXPECT_TRUE(one.points[0].detached);
+    EXPECT_EQ(one.points[0].guide.index, -1);
+    EXPECT_FALSE(one.points[1].detached);
+    EXPECT_EQ(guideOf(one, 1), a.uniqueId);
+    EXPECT_EQ(one.points[1].position, at);
+    EXPECT_TRUE(one.fresh);
+    EXPECT_EQ(one.axis, Vector2D(0, 0));
+    EXPECT_EQ(one.centre, at);
+    EXPECT_EQ(one.thickness, 0.6);
+    EXPECT_EQ(one.state, Segment_value::Created);
+
+    const Segment_value& two = stroke(branch({a, b}));
+    ASSERT_EQ(two.points.size(), 3u);
+    EXPECT_TRUE(two.points[0].detached);
+    EXPECT_EQ(guideOf(two, 2), b.uniqueId);
+    EXPECT_TRUE(two.fresh);
+    EXPECT_DOUBLE_EQ(two.thickness, 0.75);
+
+    const Segment_value& three = stroke(branch({a, b, c}));
+    ASSERT_EQ(three.points.size(), 3u);
+    EXPECT_FALSE(three.points[0].detached);
+    EXPECT_EQ(guideOf(three, 0), a.uniqueId);
+    EXPECT_FALSE(three.fresh);
+    EXPECT_EQ(three.axis, Vector2D(1, 0));
+    EXPECT_DOUBLE_EQ(three.thickness, 0.6);
+
+    world.destroyObject(b); // a vanished child adds nothing but still counts
+    EXPECT_DOUBLE_EQ(stroke(branch({a, b})).thickness, 0.3);
+
+    // Branch points that are not ready, or gone, build nothing.
+    const std::size_t strokes = segments->members().size();
+    point(GenerativePoint_value::FreshRoot, {a});
+    point(GenerativePoint_value::GuideEnd, {a});
+    world.destroyObject(point(GenerativePoint_value::ReadyForSegment, {a}));
+    world.dispatch();
+    EXPECT_EQ(segments->members().size(), strokes);
+}
+
+TEST_F(SegmentTest, FreshStrokesFollowTheirGuides) {
+    const ObjectIndex moving = guide(0.6, Vector2D(0.001, 0.002));
+    const ObjectIndex still = guide(0.6);
+    const ObjectIndex s1 = branch({moving});
+    const ObjectIndex coincident = branch({still});
+    const ObjectIndex s2 = branch({moving, still});
+    const ObjectIndex s3 = branch({still, moving, still});
+    world.tick();
+    world.tick();
+    const Vector2D p = guides->valueOf(moving)->position;
+    ASSERT_NEAR((p - at).length(), std::sqrt(0.00002), 1e-15);
+
+    const Segment_value& one = stroke(s1);
+    EXPECT_EQ(one.state, Segment_value::Growing);
+    EXPECT_EQ(one.points[1].position, p);
+    EXPECT_EQ(one.centre, (at + p) * 0.5);
+    // d = p0 - p1 = (-1, -2)/sqrt(5) after scaling; the axis swaps its
+    // components, it is not the perpendicular.
+    EXPECT_NEAR(one.axis.x, -2 / std::sqrt(5.0), 1e-9);
+    EXPECT_NEAR(one.axis.y, -1 / std::sqrt(5.0), 1e-9);
+    EXPECT_EQ(stroke(coincident).axis, Vector2D(0, 0));
+
+    EXPECT_EQ(stroke(s2).axis, Vector2D(0, 0));
+    EXPECT_EQ(stroke(s2).centre, (at + p + at) * 0.3333);
+    EXPECT_EQ(stroke(s3).centre, at);
+    EXPECT_EQ(stroke(s3).points[1].position, p);
+}
+
+TEST_F(SegmentTest, HandsOverOnceTakingTheLastChildrenAndMarkingEndPoints) {
+    const ObjectIndex a = guide(0.6);
+    const ObjectIndex b = guide(0.6, Vector2D(0.001, 0));
+    const ObjectIndex c = guide(0.6);
+    const ObjectIndex e1 = point(GenerativePoint_value::GuideEnd, {a, b, c});
+    // y is finished itself: visiting the point appended for it would mark e3.
+    const ObjectIndex e3 = point(GenerativePoint_value::GuideEnd, {});
+    const ObjectIndex y = guide(0.6, {}, 0, e3);
+    const ObjectIndex e2 = point(GenerativePoint_value::GuideEnd, {c, y});
+    const ObjectIndex g1 = guide(0.6, {}, 0, e1);
+    const ObjectIndex g2 = guide(0.6, {}, 0, e2);
+    world.dispatch();
+
+    Segment_value v;
+    v.points.push_back(SegmentPoint{at, ObjectIndex(), true});
+    v.points.push_back(SegmentPoint{at, g1, false});
+    v.centre = Vector2D(0.1, 0.1);
+    segments->grow(v);
+    EXPECT_FALSE(v.fresh);
+    ASSERT_EQ(v.points.size(), 3u);
+    EXPECT_EQ(guideOf(v, 1), c.uniqueId);
+    EXPECT_EQ(guideOf(v, 2), b.uniqueId);
+    EXPECT_EQ(v.centre, Vector2D(0.1, 0.1)) << "frozen at the hand-over";
+    EXPECT_EQ(points->valueOf(e1)->state, GenerativePoint_value::ReadyForSegment);
+    ASSERT_EQ(points->valueOf(e1)->children.size(), 1u);
+
+    // The rest of e1 becomes a stroke of its own, and e1 goes.
+    world.dispatch();
+    EXPECT_EQ(world.findObject(e1), nullptr);
+    EXPECT_EQ(guideOf(stroke(*segments->members().rbegin()), 1), a.uniqueId);
+
+    // No longer fresh: a second finished guide only marks its end point.
+    v.points[2].guide = g2;
+    segments->grow(v);
+    EXPECT_EQ(guideOf(v, 2), g2.uniqueId);
+    EXPECT_EQ(points->valueOf(e2)->state, GenerativePoint_value::ReadyForSegment);
+    EXPECT_EQ(points->valueOf(e2)->children.size(), 2u);
+
+    // A point appended in a pass is not visited in it: its guide y is
+    // finished, yet y's end point e3 stays unmarked.
+    const ObjectIndex e4 = point(GenerativePoint_value::GuideEnd, {y, a});
+    const ObjectIndex g4 = guide(0.6, {}, 0, e4);
+    // A fresh three-point stroke swaps one guide and never gets a fourth point.
+    const ObjectIndex e5 = point(GenerativePoint_value::GuideEnd, {a, c});
+    const ObjectIndex g5 = guide(0.6, {}, 0, e5);
+    world.dispatch();
+    Segment_value w;
+    w.points = {SegmentPoint{at, ObjectIndex(), true}, SegmentPoint{at, g4, false}};
+    segments->grow(w);
+    ASSERT_EQ(w.points.size(), 3u);
+    EXPECT_EQ(guideOf(w, 1), a.uniqueId);
+    EXPECT_EQ(guideOf(w, 2), y.uniqueId);
+    EXPECT_EQ(points->valueOf(e3)->state, GenerativePoint_value::GuideEnd);
+
+    Segment_value three;
+    three.points = {SegmentPoint{at, ObjectIndex(), true}, SegmentPoint{at, g5, false},
+                    SegmentPoint{at, b, false}};
+    segments->grow(three);
+    ASSERT_EQ(three.points.size(), 3u);
+    EXPECT_EQ(guideOf(three, 1), c.uniqueId);
+    EXPECT_EQ(points->valueOf(e5)->children.size(), 1u);
+}
+
+TEST_F(SegmentTest, WithersToWithinOneStepOfItsCentreThenIsDestroyed) {
+    Segment_value v;
+    v.centre = Vector2D(0.5, 0.5);
+    v.points = {SegmentPoint{Vector2D(0.5, 0.501), ObjectIndex(), true},
+                SegmentPoint{Vector2D(0.5, 0.5), ObjectIndex(), true}};
+    EXPECT_FALSE(Segment::wither(v));
+    EXPECT_FALSE(Segment::wither(v));
+    EXPECT_FALSE(Segment::wither(v));
+    EXPECT_TRUE(Segment::wither(v));
+    EXPECT_NEAR(v.points[0].position.y, 0.5001, 1e-12) << "stops short of the centre";
+    EXPECT_EQ(v.points[1].position, Vector2D(0.5, 0.5));
+
+    // In the world: a one-child stroke whose short guide moves twice. Tick 3
+    // lays the guide's childless end point (the hand-over only clears fresh),
+    // tick 4 destroys the guide so the stroke withers, ticks 5-7 move both
+    // points 0.0003 toward the centre, tick 8 moves nothing and ends it.
+    const ObjectIndex s = branch({guide(0.4, Vector2D(0.001, 0), 2)});
+    world.clearEvents();
+    for (int t = 1; t <= 7; ++t) {
+        world.tick();
+        ASSERT_EQ(stroke(s).state, t < 4 ? Segment_value::Growing : Segment_value::Withering)
+            << "tick " << t;
+    }
+    EXPECT_FALSE(stroke(s).fresh);
+    EXPECT_NEAR(stroke(s).points[1].position.x - stroke(s).centre.x, 0.0001, 1e-12);
+    world.tick();
+    EXPECT_EQ(world.findObject(s), nullptr);
+    const auto changes = world.received(L"Segment", NS_Events::ValueChanged, &s);
+    const auto removals = world.received(L"Segment", NS_Events::AttributeRemoved, &s);
+    EXPECT_EQ(changes.size(), 8u) << "one report per Step, the last one included";
+    EXPECT_EQ(removals.size(), 1u);
+}
