@@ -8,7 +8,12 @@ GlxDrawingTarget::GlxDrawingTarget(Display* display, Window window, GLXContext c
       width_(width), height_(height) {}
 
 bool GlxDrawingTarget::makeCurrent() {
-    return glXMakeCurrent(display_, window_, context_) == True;
+    if (glXMakeCurrent(display_, window_, context_) != True)
+        return false;
+    // The context's first viewport is the window's size at this moment.
+    viewportWidth_ = width();
+    viewportHeight_ = height();
+    return true;
 }
 
 void GlxDrawingTarget::present() {
@@ -16,6 +21,17 @@ void GlxDrawingTarget::present() {
         glXSwapBuffers(display_, window_);
     else
         glFlush();
+    // The renderer never sets a viewport and keeps a fixed 4:3 projection, so a
+    // window resized by the user would otherwise keep drawing into its old
+    // corner. Follow the window from the next frame on; this runs between
+    // frames, on the thread that owns the context.
+    const int w = width();
+    const int h = height();
+    if (w != viewportWidth_ || h != viewportHeight_) {
+        glViewport(0, 0, w, h);
+        viewportWidth_ = w;
+        viewportHeight_ = h;
+    }
 }
 
 void GlxDrawingTarget::resize(int width, int height) {

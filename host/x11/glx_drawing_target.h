@@ -16,7 +16,8 @@ public:
 
     bool makeCurrent() override;
     // Swaps buffers, or flushes when the window's visual is single-buffered
-    // (a hack must use the visual it is given).
+    // (a hack must use the visual it is given); then adopts the window's latest
+    // size as the viewport for the next frame.
     void present() override;
     int width() const override { return width_.load(std::memory_order_relaxed); }
     int height() const override { return height_.load(std::memory_order_relaxed); }
@@ -31,4 +32,7 @@ private:
     bool doubleBuffered_;
     std::atomic<int> width_;
     std::atomic<int> height_;
+    // Simulation thread only: the viewport the context currently has.
+    int viewportWidth_ = 0;
+    int viewportHeight_ = 0;
 };
