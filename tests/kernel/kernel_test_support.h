@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -43,46 +42,34 @@ struct CountedValue : NS_Attribute::AttributeValue {
 };
 
 struct Received {
-    std::wstring receiver;
-    std::wstring sender;
+    std::wstring receiver, sender;
     std::uint32_t code;
     std::int64_t uniqueId;
 };
 
-// Log shared by the handlers of one test; written on whichever thread
-// dispatches, read by the test after the simulation thread has ended.
+// Written by whichever thread dispatches; read by the test once the simulation
+// thread has ended.
 struct EventLog {
-    std::mutex mutex;
     std::vector<Received> events;
     std::vector<std::wstring> destroyed; // handler names, in destruction order
-    void add(const Received& r) {
-        std::lock_guard<std::mutex> lock(mutex);
-        events.push_back(r);
-    }
 };
 
-// A value-keeping handler with the standard operations; logs what it handles
-// and runs an optional reaction.
+// A value-keeping handler with the standard operations that logs what it
+// handles and runs an optional reaction.
 class TestHandler : public NS_AttributeHandler::AttributeHandler {
 public:
-    struct Subscribe {
-        std::wstring publisher;
-        std::uint32_t mask;
-    };
-
     TestHandler(NS_AttributeHandler::UniverseForHandler* u, std::wstring handlerName,
-                EventLog* log_, std::vector<Subscribe> subs = {})
-        : AttributeHandler(u), log(log_), subscriptions(std::move(subs)) {
+                EventLog* log_, std::wstring publisher_ = {}, std::uint32_t mask_ = 0)
+        : AttributeHandler(u), log(log_), publisher(std::move(publisher_)), mask(mask_) {
         setName(handlerName);
     }
     ~TestHandler() override {
         if (log != nullptr)
             log->destroyed.push_back(name());
     }
-
     void start() override {
-        for (const Subscribe& s : subscriptions)
-            subscribe(s.publisher, s.mask);
+        if (!publisher.empty())
+            subscribe(publisher, mask);
     }
     NS_Attribute::AttributeValue* getValue(const NS_ObjectIndex::ObjectIndex& ref) override {
         return standardGetValue(ref);
@@ -96,23 +83,21 @@ public:
     }
     void handleEvent(const NS_Events::Event& e) override {
         if (log != nullptr)
-            log->add({e.receiver, e.sender, e.code, e.object.uniqueId});
+            log->events.push_back({e.receiver, e.sender, e.code, e.object.uniqueId});
         if (reaction)
             reaction(e);
     }
 
-    // Exposed for tests.
     using AttributeHandler::attachValue;
     using AttributeHandler::sendEvent;
-    using AttributeHandler::subscribe;
     NS_AttributeHandler::UniverseForHandler* theUniverse() { return universe; }
 
     EventLog* log;
-    std::vector<Subscribe> subscriptions;
+    std::wstring publisher;
+    std::uint32_t mask;
     std::function<void(const NS_Events::Event&)> reaction;
 };
 
-// Builds whatever handlers the test's factory makes.
 class TestModel : public NS_InitialModel::InitialModel {
 public:
     using Factory = std::function<void(NS_AttributeHandler::UniverseForHandler*,
@@ -124,8 +109,8 @@ public:
     Factory factory;
 };
 
-// A universe whose thread runs the start pass and `ticks` virtual ticks, then
-// ends; afterwards the test thread owns it and may drive it directly.
+// The thread runs its start pass and `ticks` virtual ticks, then ends; after
+// waitUntilEnded the test thread owns the universe and drives it directly.
 inline NS_Universe::RunOptions virtualTicks(std::int64_t ticks) {
     NS_Universe::RunOptions options;
     options.pacing = NS_TimeService::Pacing::Virtual;
