@@ -46,6 +46,8 @@ public:
     Event pop();
     std::size_t size() const { return queue_.size(); }
     bool empty() const { return queue_.empty(); }
+    // Drops every pending event (a failed simulation's leftovers).
+    void clear() { queue_.clear(); }
 
 private:
     std::deque<Event> queue_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kernel/platform_exception.h"
+
 #include <memory>
 
 namespace NS_Platform {
@@ -26,7 +28,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
-
-class Exception {};
 
 } // namespace NS_Platform

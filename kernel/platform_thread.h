@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kernel/platform_exception.h"
+
 #include <memory>
 
 namespace NS_Platform {
