@@ -1,0 +1,20 @@
+#pragma once
+
+// The window the Loader draws into. The host fills it before building the universe.
+class DrawingTarget {
+public:
+    virtual ~DrawingTarget() = default;
+    // Makes the GL context current on the calling thread (the simulation thread, from the
+    // Loader's start). False if that fails.
+    virtual bool makeCurrent() = 0;
+    // Presents the back buffer; called at the end of every frame on the simulation thread.
+    virtual void present() = 0;
+    // Drawable size in pixels.
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+};
+
+// The process-wide target. Written by the host before any universe is built and left
+// unchanged while one exists; read by the Loader on the simulation thread. Not owned.
+void setDrawingTarget(DrawingTarget* target); // host, before the universe is built
+DrawingTarget* drawingTarget();

@@ -1,1 +1,0 @@
-namespace veltrane_render_placeholder {}
