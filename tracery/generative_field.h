@@ -1,0 +1,66 @@
+#pragma once
+
+#include "kernel/attribute_handler.h"
+#include "tracery/glyph_masks.h"
+
+#include <cstdint>
+#include <string>
+
+// Tunables of the generative field.
+namespace GenerativeFieldTunables {
+// No Step work at all while this many guiding points are alive.
+constexpr std::int32_t MaxGuidingPoints = 500;
+// After a root, cooldown = trunc(random01 * SpawnCooldownScale).
+constexpr std::int32_t SpawnCooldownScale = 2;
+// Random candidate positions per root.
+constexpr int RootPlacementTries = 20;
+} // namespace GenerativeFieldTunables
+
+// Handler "GenerativeField": paints the current hour and minute into the
+// FieldGrid and plants roots, preferably on lit cells, while fewer than
+// MaxGuidingPoints guides are alive. Keeps no per-object values.
+class GenerativeField : public NS_AttributeHandler::AttributeHandler {
+public:
+    static const std::wstring handlerName;
+
+    // Builds the glyph masks from the program's digit strip; throws
+    // NS_DigitStrip::Exception (by pointer) when the strip cannot be read, so
+    // no universe is built without its clock picture.
+    explicit GenerativeField(NS_AttributeHandler::UniverseForHandler* universe_);
+    // With masks supplied by the caller.
+    GenerativeField(NS_AttributeHandler::UniverseForHandler* universe_, const GlyphMasks& masks);
+
+    // Subscribes to AttributeAdded and AttributeRemoved of "GuidingPoint".
+    void start() override;
+    void handleEvent(const NS_Events::Event& event) override;
+
+    // Clears the FieldGrid and paints shownHour:shownMinute ("%.2d:%.2d").
+    void paintClock();
+
+    // State, for tools and tests (simulation thread, or after it has ended).
+    std::int32_t guidingPointCount() const { return guidingPointCount_; }
+    std::int32_t spawnCooldown() const { return spawnCooldown_; }
+    std::int32_t shownHour() const { return shownHour_; }
+    std::int32_t shownMinute() const { return shownMinute_; }
+    // How often paintClock has run.
+    std::int64_t paintCount() const { return paintCount_; }
+    const GlyphMasks& glyphMasks() const { return glyphMasks_; }
+
+    // Test hooks: set the state a Step starts from.
+    void setSpawnCooldown(std::int32_t value) { spawnCooldown_ = value; }
+    void setShownTime(std::int32_t hour, std::int32_t minute) {
+        shownHour_ = hour;
+        shownMinute_ = minute;
+    }
+
+private:
+    std::int32_t guidingPointCount_ = 0;
+    std::int32_t spawnCooldown_ = 0;
+    std::int32_t shownMinute_ = -1;
+    std::int32_t shownHour_ = -1;
+    GlyphMasks glyphMasks_;
+    std::int64_t paintCount_ = 0;
+
+    void step();
+    void plantRoot();
+};

@@ -1,1 +1,0 @@
-namespace veltrane_tracery_placeholder {}

@@ -1,0 +1,203 @@
+#include "tracery/segment.h"
+
+#include "tracery/guiding_point.h"
+
+#include <cstddef>
+#include <vector>
+
+using NS_ObjectIndex::ObjectIndex;
+using namespace SegmentTunables;
+
+const std::wstring Segment::handlerName = L"Segment";
+
+Segment::Segment(NS_AttributeHandler::UniverseForHandler* universe_)
+    : ValueKeepingHandler(universe_) {
+    setName(handlerName);
+}
+
+void Segment::start() {
+    subscribe(GenerativePoint::handlerName, NS_Events::ValueChanged);
+}
+
+void Segment::addAttribute(const ObjectIndex& ref) {
+    standardAddAttribute<Segment_value>(ref);
+    members_.insert(ref);
+}
+
+void Segment::setValue(const ObjectIndex& ref, NS_Attribute::AttributeValue* newValue) {
+    standardSetValue<Segment_value>(ref, newValue);
+}
+
+Segment_value* Segment::valueOf(const ObjectIndex& ref) {
+    auto* value = dynamic_cast<Segment_value*>(getValue(ref));
+    if (value == nullptr)
+        throw new NS_AttributeHandler::Exception();
+    return value;
+}
+
+namespace {
+GenerativePoint* generativePoints(NS_AttributeHandler::UniverseForHandler* universe) {
+    auto* handler =
+        dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
+    if (handler == nullptr)
+        throw new NS_AttributeHandler::Exception();
+    return handler;
+}
+
+GuidingPoint* guidingPoints(NS_AttributeHandler::UniverseForHandler* universe) {
+    auto* handler = dynamic_cast<GuidingPoint*>(universe->findHandler(GuidingPoint::handlerName));
+    if (handler == nullptr)
+        throw new NS_AttributeHandler::Exception();
+    return handler;
+}
+} // namespace
+
+void Segment::handleEvent(const NS_Events::Event& event) {
+    if (event.code == NS_Events::ValueChanged) {
+        if (universe->findObject(event.object) == nullptr)
+            return;
+        GenerativePoint_value* g = generativePoints(universe)->valueOf(event.object);
+        if (g->state != GenerativePoint_value::ReadyForSegment)
+            return;
+        buildFrom(*g);
+        universe->destroyObject(event.object);
+    } else if (event.code == NS_Events::Step) {
+        step();
+    }
+}
+
+void Segment::step() {
+    std::vector<ObjectIndex> finished;
+    for (const ObjectIndex& ref : members_) {
+        if (universe->findObject(ref) == nullptr)
+            continue;
+        Segment_value* v = valueOf(ref);
+        if (v->state == Segment_value::Created)
+            v->state = Segment_value::Growing;
+        if (v->state == Segment_value::Growing)
+            grow(*v);
+        else if (wither(*v))
+            finished.push_back(ref);
+        // Every stroke reports once per Step, also in the Step that ends it.
+        setValue(ref, v);
+    }
+    for (const ObjectIndex& ref : finished)
+        universe->destroyObject(ref);
+}
+
+void Segment::buildFrom(const GenerativePoint_value& g) {
+    const std::size_t n = g.children.size();
+    if (n == 0)
+        return;
+    // One or two children: a fixed point at the branch point comes first.
+    const std::size_t k = n < 3 ? n : 3;
+    const bool withFixedPoint = k < 3;
+
+    Segment_value v;
+    if (withFixedPoint)
+        v.points.push_back(SegmentPoint{g.position, ObjectIndex(), true});
+    GuidingPoint* guides = guidingPoints(universe);
+    double lengthSum = 0.0;
+    for (std::size_t i = 0; i < k; ++i) {
+        const ObjectIndex& child = g.children[i];
+        v.points.push_back(SegmentPoint{g.position, child, false});
+        if (universe->findObject(child) != nullptr)
+            lengthSum += guides->valueOf(child)->length;
+    }
+    v.thickness = lengthSum / static_cast<double>(k);
+    if (!withFixedPoint) {
+        v.fresh = false;
+        v.axis = Vector2D(1.0, 0.0);
+    }
+    v.centre = g.position;
+
+    const ObjectIndex stroke = universe->createObject()->self;
+    addAttribute(stroke);
+    setValue(stroke, &v);
+}
+
+void Segment::grow(Segment_value& v) {
+    for (SegmentPoint& p : v.points)
+        if (!p.detached && universe->findObject(p.guide) == nullptr)
+            p.detached = true;
+
+    GuidingPoint* guides = guidingPoints(universe);
+    GenerativePoint* points = generativePoints(universe);
+
+    // Hand-over: a followed guide has finished and left an end point. Points
+    // appended here are not visited by this pass (and the array may grow, so
+    // index rather than hold references).
+    const std::size_t initialCount = v.points.size();
+    for (std::size_t i = 0; i < initialCount; ++i) {
+        if (v.points[i].detached)
+            continue;
+        const GuidingPoint_value* guide = guides->valueOf(v.points[i].guide);
+        if (guide->state != GuidingPoint_value::Finished)
+            continue;
+        const ObjectIndex endPoint = guide->endPoint;
+        // An end point is consumed only through the stroke that followed its
+        // guide, so it is always there; should it ever be missing, leave the
+        // point alone rather than fail the whole simulation.
+        if (universe->findObject(endPoint) == nullptr)
+            continue;
+        GenerativePoint_value* ev = points->valueOf(endPoint);
+        if (v.fresh) {
+            v.fresh = false;
+            if (!ev->children.empty()) {
+                v.points[i].guide = ev->children.back();
+                ev->children.pop_back();
+                if (!ev->children.empty() && v.points.size() == 2) {
+                    v.points.push_back(SegmentPoint{Vector2D(0.0, 0.0), ev->children.back(), false});
+                    ev->children.pop_back();
+                }
+            }
+        }
+        // The remaining children become a stroke of their own when this
+        // ValueChanged comes back to us.
+        ev->state = GenerativePoint_value::ReadyForSegment;
+        points->setValue(endPoint, ev);
+    }
+
+    bool followed = false;
+    for (SegmentPoint& p : v.points) {
+        if (p.detached)
+            continue;
+        p.position = guides->valueOf(p.guide)->position;
+        followed = true;
+    }
+    if (!followed)
+        v.state = Segment_value::Withering;
+
+    if (!v.fresh)
+        return;
+    if (v.points.size() == 2) {
+        const Vector2D& p0 = v.points[0].position;
+        const Vector2D& p1 = v.points[1].position;
+        v.centre = (p0 + p1) * TwoPointCentreWeight;
+        Vector2D d = p0 - p1;
+        const double length = d.length();
+        if (length != 0.0)
+            d *= 1.0 / length;
+        // Components swapped, not rotated: the stroke's drawing expects it so.
+        v.axis = Vector2D(d.y, d.x);
+    } else if (v.points.size() == 3) {
+        v.centre =
+            (v.points[0].position + v.points[1].position + v.points[2].position) *
+            ThreePointCentreWeight;
+    }
+}
+
+bool Segment::wither(Segment_value& v) {
+    bool moved = false;
+    for (SegmentPoint& p : v.points) {
+        Vector2D d = p.position - v.centre;
+        const double length = d.length();
+        if (length != 0.0)
+            d *= 1.0 / length;
+        if (length > WitherStep) {
+            p.position = v.centre + d * (length - WitherStep);
+            moved = true;
+        }
+    }
+    return !moved;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "kernel/attribute.h"
+#include "kernel/object_index.h"
+#include "tracery/generative_point.h"
+#include "tracery/value_keeping_handler.h"
+#include "tracery/vector2d.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One control point of a stroke.
+class SegmentPoint {
+public:
+    Vector2D position;
+    // The guide this point follows; null for a point laid down fixed.
+    NS_ObjectIndex::ObjectIndex guide;
+    // The point follows nothing (fixed, or its guide is gone). Never reset.
+    bool detached = false;
+};
+
+// A stroke of the picture: two or three control points.
+class Segment_value : public NS_Attribute::AttributeValue {
+public:
+    enum State : std::int32_t { Created = 0, Growing = 1, Withering = 2 };
+
+    std::vector<SegmentPoint> points;
+    // Direction along which the stroke's middle row spreads when drawn.
+    Vector2D axis;
+    // Follows the points while fresh, then stays; the target of withering.
+    Vector2D centre;
+    // Mean length of the guides the stroke was built from.
+    double thickness = 0.0;
+    // Not yet handed over to a finished guide's children.
+    bool fresh = true;
+    std::int32_t state = Created;
+};
+
+// Fixed numbers of the stroke life cycle.
+namespace SegmentTunables {
+// Distance a withering point creeps toward the centre per Step.
+constexpr double WitherStep = 0.0003;
+constexpr double TwoPointCentreWeight = 0.5;
+// Deliberately not 1/3: the strokes' centres drift slightly toward the origin.
+constexpr double ThreePointCentreWeight = 0.3333;
+} // namespace SegmentTunables
+
+// Handler "Segment": turns each branch point marked ReadyForSegment into one
+// stroke (and destroys the branch point), grows strokes while their guides
+// travel, hands a fresh stroke over to the children of the first end point it
+// reaches, and withers strokes whose guides are gone until nothing moves, then
+// destroys them. Every stroke sends one ValueChanged per Step.
+class Segment : public ValueKeepingHandler {
+public:
+    static const std::wstring handlerName;
+
+    explicit Segment(NS_AttributeHandler::UniverseForHandler* universe_);
+
+    // Subscribes to ValueChanged of "GenerativePoint".
+    void start() override;
+    void addAttribute(const NS_ObjectIndex::ObjectIndex& ref) override;
+    void setValue(const NS_ObjectIndex::ObjectIndex& ref,
+                  NS_Attribute::AttributeValue* newValue) override;
+    void handleEvent(const NS_Events::Event& event) override;
+
+    // A new stroke from a ReadyForSegment point's children; none for no children.
+    void buildFrom(const GenerativePoint_value& g);
+    // One Step of a growing stroke.
+    void grow(Segment_value& v);
+    // One Step of a withering stroke; true when no point moved.
+    static bool wither(Segment_value& v);
+
+    // The object's value; throws NS_AttributeHandler::Exception when absent.
+    Segment_value* valueOf(const NS_ObjectIndex::ObjectIndex& ref);
+
+private:
+    void step();
+};
