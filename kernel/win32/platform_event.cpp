@@ -1,4 +1,5 @@
 #include "kernel/platform_event.h"
+#include "kernel/platform_exception.h"
 
 #include <windows.h>
 

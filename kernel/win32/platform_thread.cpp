@@ -1,4 +1,4 @@
-#include "kernel/platform_event.h"
+#include "kernel/platform_exception.h"
 #include "kernel/platform_thread.h"
 
 #include <windows.h>
