@@ -1,0 +1,15 @@
+#include "render/initial_model.h"
+
+#include "render/loader.h"
+#include "tracery/tracery_handlers.h"
+
+void InitialModel::createHandlers(std::vector<NS_AttributeHandler::AttributeHandler*>& list) {
+    list.push_back(new Loader(universe));
+    appendTraceryHandlers(universe, list);
+}
+
+InitialModel& saverModel() {
+    // Built on first use, which is before any universe: hosts call this to build one.
+    static InitialModel model;
+    return model;
+}

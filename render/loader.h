@@ -1,0 +1,53 @@
+#pragma once
+
+#include "kernel/attribute_handler.h"
+#include "kernel/events.h"
+#include "kernel/object_index.h"
+#include "render/glow_particles.h"
+#include "render/moving_light.h"
+#include "render/stroke_net.h"
+
+#include <cstdint>
+#include <set>
+
+// The one handler that draws. It owns no attribute values: it learns which objects are
+// strokes from the "Segment" handler's AttributeAdded / AttributeRemoved events and, on
+// every Render, draws the glow particles, the strokes and the moving light, then
+// presents through the drawing target.
+//
+// Threading: start and every Render run on the simulation thread, which holds the GL
+// context from start on. The universe's teardown may deliver AttributeRemoved events on
+// the owner thread after the simulation thread has ended; those only touch `strokes` and
+// make no GL call. The glow texture is not deleted here: it goes with the context.
+class Loader : public NS_AttributeHandler::AttributeHandler {
+public:
+    explicit Loader(NS_AttributeHandler::UniverseForHandler* universe_);
+    ~Loader() override;
+
+    // Makes the drawing target's context current on this thread, sets up camera, light,
+    // glow texture, material and fixed GL state, reseeds this thread's generator with the
+    // clock's calendar seconds (after the texture, whose noise is therefore the same on
+    // every run) and subscribes to "Segment". Throws NS_AttributeHandler::Exception when
+    // there is no drawing target or its context cannot be made current, which fails the
+    // simulation so that the host can end the run.
+    void start() override;
+    void handleEvent(const NS_Events::Event& event) override;
+
+    // Read-only views for tools and tests.
+    const std::set<NS_ObjectIndex::ObjectIndex>& strokeSet() const { return strokes; }
+    const MovingLight& movingLight() const { return light; }
+    const GlowParticles& glowParticles() const { return particles; }
+    std::uint32_t glowTextureName() const { return glowTexture; }
+
+private:
+    std::set<NS_ObjectIndex::ObjectIndex> strokes;
+    std::uint32_t glowTexture = 0;
+    MovingLight light;
+    GlowParticles particles;
+    StrokeNet net; // shared by every stroke, refilled before each is evaluated
+
+    void drawFrame();
+    void drawStrokes();
+    void applyLight();
+    void drawLightSprite();
+};
