@@ -1,6 +1,8 @@
 #include "host/win32/about_dialog.h"
 
-bool PrepareDialogClasses(HINSTANCE) { return true; }
+bool PrepareDialogClasses(HINSTANCE) {
+    return true;
+}
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (message == WM_CLOSE) {

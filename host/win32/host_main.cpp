@@ -19,12 +19,14 @@ LONG WINAPI faultFilter(EXCEPTION_POINTERS*) {
 
 HWND windowOrForeground(UINT number) {
     HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(number));
-    if (number == 0 || !IsWindow(window)) return GetForegroundWindow();
+    if (number == 0 || !IsWindow(window))
+        return GetForegroundWindow();
     return window;
 }
 
 const wchar_t* skipSpaces(const wchar_t* at) {
-    while (*at == L' ') ++at;
+    while (*at == L' ')
+        ++at;
     return at;
 }
 
@@ -48,19 +50,22 @@ int dispatchMode(const wchar_t* at) {
         case L'l': {
             const UINT number = ParseWindowHandle(skipSpaces(at + 1));
             HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(number));
-            if (number == 0 || !IsWindow(parent)) return -1;
+            if (number == 0 || !IsWindow(parent))
+                return -1;
             return RunSaver(parent);
         }
         case L'C':
         case L'c': {
             ++at;
             UINT number = 0;
-            if (*at == L':') number = ParseWindowHandle(at + 1);
+            if (*at == L':')
+                number = ParseWindowHandle(at + 1);
             return ShowAboutBox(windowOrForeground(number));
         }
         case L'A':
         case L'a': {
-            if (!hostState().on9xFamily) return -1;
+            if (!hostState().on9xFamily)
+                return -1;
             ChangePassword(windowOrForeground(ParseWindowHandle(skipSpaces(at + 1))));
             return 0;
         }
@@ -78,16 +83,20 @@ const wchar_t* CommandTail(const wchar_t* commandLine) {
         do {
             at = CharNextW(at);
         } while (*at != L'\0' && *at != L'"');
-        if (*at == L'"') at = CharNextW(at);
+        if (*at == L'"')
+            at = CharNextW(at);
     } else {
-        while (*at > L' ') at = CharNextW(at);
+        while (*at > L' ')
+            at = CharNextW(at);
     }
-    while (*at >= 1 && *at <= L' ') ++at;
+    while (*at >= 1 && *at <= L' ')
+        ++at;
     return at;
 }
 
 void HostEntry() {
-    ExitProcess(static_cast<UINT>(HostMain(GetModuleHandleW(nullptr), CommandTail(GetCommandLineW()))));
+    ExitProcess(
+        static_cast<UINT>(HostMain(GetModuleHandleW(nullptr), CommandTail(GetCommandLineW()))));
 }
 
 UINT ParseWindowHandle(const wchar_t* position) {

@@ -4,9 +4,13 @@ namespace {
 HostState state;
 }
 
-HostState& hostState() { return state; }
+HostState& hostState() {
+    return state;
+}
 
-void resetHostState() { state = HostState{}; }
+void resetHostState() {
+    state = HostState{};
+}
 
 void failRun() {
     state.runFailed = true;

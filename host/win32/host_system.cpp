@@ -24,21 +24,30 @@ public:
         const LONG status = RegQueryValueExW(key, L"ScreenSaveUsePassword", nullptr, nullptr,
                                              reinterpret_cast<BYTE*>(&data), &size);
         RegCloseKey(key);
-        if (status != ERROR_SUCCESS) return false;
+        if (status != ERROR_SUCCESS)
+            return false;
         value = data;
         return true;
     }
 
-    HMODULE loadLibrary(const wchar_t* name) override { return LoadLibraryW(name); }
-    FARPROC findEntry(HMODULE module, const char* name) override { return GetProcAddress(module, name); }
-    void freeLibrary(HMODULE module) override { FreeLibrary(module); }
+    HMODULE loadLibrary(const wchar_t* name) override {
+        return LoadLibraryW(name);
+    }
+    FARPROC findEntry(HMODULE module, const char* name) override {
+        return GetProcAddress(module, name);
+    }
+    void freeLibrary(HMODULE module) override {
+        FreeLibrary(module);
+    }
 
     void setScreenSaverRunning(bool running) override {
         UINT previous = 0;
         SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, running ? 1u : 0u, &previous, 0);
     }
 
-    DWORD tickCount() override { return GetTickCount(); }
+    DWORD tickCount() override {
+        return GetTickCount();
+    }
 
     POINT cursorPosition() override {
         POINT point{};
@@ -57,6 +66,10 @@ HostSystem* current = &realSystem;
 
 } // namespace
 
-HostSystem& hostSystem() { return *current; }
+HostSystem& hostSystem() {
+    return *current;
+}
 
-void setHostSystem(HostSystem* system) { current = system != nullptr ? system : &realSystem; }
+void setHostSystem(HostSystem* system) {
+    current = system != nullptr ? system : &realSystem;
+}

@@ -19,13 +19,18 @@ constexpr WPARAM CriticalResume = 3; // WM_POWER
 
 constexpr DWORD PasswordRetryDelayMs = 200;
 
-void hideCursor() { SetCursor(nullptr); }
+void hideCursor() {
+    SetCursor(nullptr);
+}
 
-void postClose(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
+void postClose(HWND window) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+}
 
 bool powerBroadcastCloses(WPARAM event, LPARAM data) {
     HostState& state = hostState();
-    if (event <= 5) return true;
+    if (event <= 5)
+        return true;
     if (event == ResumeCritical || event == ResumeSuspend || event == ResumeStandby ||
         event == ResumeAutomatic)
         return (data & ResumedFromFailure) == 0;
@@ -62,20 +67,24 @@ bool applyClosingRules(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
         break;
     }
     case WM_ACTIVATEAPP:
-        if (wParam == FALSE) postClose(window);
+        if (wParam == FALSE)
+            postClose(window);
         break;
     case WM_POWER:
-        if (wParam == CriticalResume) postClose(window);
+        if (wParam == CriticalResume)
+            postClose(window);
         break;
     case WM_POWERBROADCAST:
-        if (powerBroadcastCloses(wParam, lParam)) postClose(window);
+        if (powerBroadcastCloses(wParam, lParam))
+            postClose(window);
         break;
     case WM_SETCURSOR:
         hideCursor();
         result = TRUE;
         return true;
     case WM_SHOWWINDOW:
-        if (wParam != FALSE) hideCursor();
+        if (wParam != FALSE)
+            hideCursor();
         break;
     default:
         break;
@@ -98,7 +107,8 @@ LRESULT hostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             }
         }
         state.mouseAnchor = hostSystem().cursorPosition();
-        if (!state.inPreview) hideCursor();
+        if (!state.inPreview)
+            hideCursor();
         break;
     }
     case WM_DESTROY:
@@ -110,8 +120,10 @@ LRESULT hostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT:
         return 0;
     case WM_PAINT:
-        if (state.closing) return DefWindowProcW(window, message, wParam, lParam);
-        if (!state.inPreview) hideCursor();
+        if (state.closing)
+            return DefWindowProcW(window, message, wParam, lParam);
+        if (!state.inPreview)
+            hideCursor();
         break;
     case WM_HELP:
     case WM_CONTEXTMENU:
@@ -128,10 +140,12 @@ LRESULT hostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (state.closing) return DefWindowProcW(window, message, wParam, lParam);
+        if (state.closing)
+            return DefWindowProcW(window, message, wParam, lParam);
         break;
     case WM_TIMER:
-        if (state.closing) return 0;
+        if (state.closing)
+            return 0;
         Sleep(0);
         break;
     case WM_SYSCOMMAND:
@@ -179,7 +193,8 @@ LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             return state.verifyPassword != nullptr ? state.verifyPassword(window) : 1;
         if (message != WM_CLOSE && message != VerifyMessage && !state.checkingPassword) {
             LRESULT result = 0;
-            if (applyClosingRules(window, message, wParam, lParam, result)) return result;
+            if (applyClosingRules(window, message, wParam, lParam, result))
+                return result;
         }
     }
     if (state.autoPlayMessage != 0 && message == state.autoPlayMessage) {
@@ -191,7 +206,8 @@ LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 bool VerifyBeforeClose(HWND window) {
     HostState& state = hostState();
-    if (state.checkingPassword) return false;
+    if (state.checkingPassword)
+        return false;
     if (state.verifyPassword == nullptr) {
         state.closing = true;
         return true;
@@ -205,7 +221,8 @@ bool VerifyBeforeClose(HWND window) {
     PeekMessageW(&pending, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
     state.closing = SendMessageW(window, VerifyMessage, 0, 0) != 0;
     state.checkingPassword = false;
-    if (!state.closing) hideCursor();
+    if (!state.closing)
+        hideCursor();
     state.lastVerifyTick = hostSystem().tickCount();
     state.haveLastVerifyTick = true;
     return state.closing;

@@ -2,4 +2,6 @@
 
 // The runtime has started and constructed the static objects (the saver
 // model among them); everything else starts from the raw command line.
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { HostEntry(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    HostEntry();
+}

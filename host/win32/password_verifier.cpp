@@ -10,21 +10,22 @@ using ChangePasswordProc = DWORD(WINAPI*)(LPCWSTR provider, HWND window, DWORD r
 
 // An entry point found by name gets the signature its library documents; the
 // detour through a plain function pointer type keeps the cast explicit.
-template <typename Target>
-Target entryAs(FARPROC entry) {
+template <typename Target> Target entryAs(FARPROC entry) {
     return reinterpret_cast<Target>(reinterpret_cast<void (*)()>(entry));
 }
 
 } // namespace
 
 void SetSaverRunning(bool running) {
-    if (!hostState().on9xFamily) return;
+    if (!hostState().on9xFamily)
+        return;
     hostSystem().setScreenSaverRunning(running);
 }
 
 void UnloadPasswordVerifier() {
     HostState& state = hostState();
-    if (!state.on9xFamily || state.passwordLibrary == nullptr) return;
+    if (!state.on9xFamily || state.passwordLibrary == nullptr)
+        return;
     hostSystem().freeLibrary(state.passwordLibrary);
     state.passwordLibrary = nullptr;
     if (state.verifyPassword != nullptr) {
@@ -35,12 +36,16 @@ void UnloadPasswordVerifier() {
 
 void LoadPasswordVerifier() {
     HostState& state = hostState();
-    if (!state.on9xFamily) return;
-    if (state.passwordLibrary != nullptr) UnloadPasswordVerifier();
+    if (!state.on9xFamily)
+        return;
+    if (state.passwordLibrary != nullptr)
+        UnloadPasswordVerifier();
     DWORD usePassword = 0;
-    if (!hostSystem().readUsePassword(usePassword) || usePassword == 0) return;
+    if (!hostSystem().readUsePassword(usePassword) || usePassword == 0)
+        return;
     state.passwordLibrary = hostSystem().loadLibrary(L"PASSWORD.CPL");
-    if (state.passwordLibrary == nullptr) return;
+    if (state.passwordLibrary == nullptr)
+        return;
     FARPROC entry = hostSystem().findEntry(state.passwordLibrary, "VerifyScreenSavePwd");
     if (entry != nullptr) {
         state.verifyPassword = entryAs<VerifyPasswordProc>(entry);
@@ -52,8 +57,10 @@ void LoadPasswordVerifier() {
 
 void ChangePassword(HWND window) {
     HMODULE library = hostSystem().loadLibrary(L"MPR.DLL");
-    if (library == nullptr) return;
+    if (library == nullptr)
+        return;
     FARPROC entry = hostSystem().findEntry(library, "PwdChangePasswordW");
-    if (entry != nullptr) entryAs<ChangePasswordProc>(entry)(L"SCRSAVE", window, 0, nullptr);
+    if (entry != nullptr)
+        entryAs<ChangePasswordProc>(entry)(L"SCRSAVE", window, 0, nullptr);
     hostSystem().freeLibrary(library);
 }

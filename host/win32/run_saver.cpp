@@ -63,34 +63,40 @@ int RunSaver(HWND parent) {
     HWND window = nullptr;
     if (RegisterClassW(&saverClass) != 0) {
         if (parent != nullptr)
-            window = CreateWindowExW(0, SaverClassName, PreviewTitle, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                     0, 0, rect.right, rect.bottom, parent, nullptr, state.instance, nullptr);
+            window = CreateWindowExW(0, SaverClassName, PreviewTitle,
+                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, rect.right,
+                                     rect.bottom, parent, nullptr, state.instance, nullptr);
         else
-            window = CreateWindowExW(WS_EX_TOPMOST, SaverClassName, FullScreenTitle,
-                                     WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, rect.left,
-                                     rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                                     state.instance, nullptr);
+            window =
+                CreateWindowExW(WS_EX_TOPMOST, SaverClassName, FullScreenTitle,
+                                WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                                nullptr, nullptr, state.instance, nullptr);
     }
 
     MSG message{};
     if (window != nullptr) {
-        if (parent == nullptr) SetForegroundWindow(window);
+        if (parent == nullptr)
+            SetForegroundWindow(window);
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
         // A run ended by a failure leaves the window up: tear it down here so
         // the universe and the contexts go in their proper order.
-        if (IsWindow(window)) DestroyWindow(window);
+        if (IsWindow(window))
+            DestroyWindow(window);
     }
     UnloadPasswordVerifier();
-    if (state.runFailed) return -1;
+    if (state.runFailed)
+        return -1;
     return window != nullptr ? static_cast<int>(message.wParam) : 0;
 }
 
 int ShowAboutBox(HWND parent) {
     HostState& state = hostState();
-    if (!PrepareDialogClasses(state.instance)) return 0;
-    return static_cast<int>(
-        DialogBoxParamW(state.instance, MAKEINTRESOURCEW(AboutDialogResource), parent, AboutDialogProc, 0));
+    if (!PrepareDialogClasses(state.instance))
+        return 0;
+    return static_cast<int>(DialogBoxParamW(state.instance, MAKEINTRESOURCEW(AboutDialogResource),
+                                            parent, AboutDialogProc, 0));
 }

@@ -39,7 +39,8 @@ void createContext(HWND window) {
     SetPixelFormat(deviceContext, chosen, &format);
     renderingContext = wglCreateContext(deviceContext);
     if (renderingContext == nullptr) {
-        MessageBoxW(window, L"Screen saver can't set an appropriate OpenGL mode", L"Open GL error", MB_OK);
+        MessageBoxW(window, L"Screen saver can't set an appropriate OpenGL mode", L"Open GL error",
+                    MB_OK);
         PostQuitMessage(-1);
         return;
     }
@@ -82,11 +83,17 @@ void DestroyUniverse() {
     delete ending;
 }
 
-NS_Universe::Universe* currentUniverse() { return universe; }
+NS_Universe::Universe* currentUniverse() {
+    return universe;
+}
 
-HDC saverDC() { return deviceContext; }
+HDC saverDC() {
+    return deviceContext;
+}
 
-HGLRC saverGLContext() { return renderingContext; }
+HGLRC saverGLContext() {
+    return renderingContext;
+}
 
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

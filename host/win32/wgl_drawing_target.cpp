@@ -1,8 +1,12 @@
 #include "host/win32/wgl_drawing_target.h"
 
-bool WglDrawingTarget::makeCurrent() { return wglMakeCurrent(dc_, context_) != FALSE; }
+bool WglDrawingTarget::makeCurrent() {
+    return wglMakeCurrent(dc_, context_) != FALSE;
+}
 
-void WglDrawingTarget::present() { SwapBuffers(dc_); }
+void WglDrawingTarget::present() {
+    SwapBuffers(dc_);
+}
 
 int WglDrawingTarget::width() const {
     RECT client{};

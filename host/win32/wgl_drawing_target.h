@@ -10,7 +10,8 @@
 // context around the universe's life.
 class WglDrawingTarget final : public DrawingTarget {
 public:
-    WglDrawingTarget(HWND window, HDC dc, HGLRC context) : window_(window), dc_(dc), context_(context) {}
+    WglDrawingTarget(HWND window, HDC dc, HGLRC context)
+        : window_(window), dc_(dc), context_(context) {}
 
     bool makeCurrent() override;
     void present() override;

@@ -12,18 +12,26 @@ struct Event::Impl {
 Event::Event() : impl_(std::make_unique<Impl>()) {
     // Unnamed, auto-reset, unsignalled: a successful wait consumes the signal.
     impl_->handle = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (impl_->handle == nullptr) throw new Exception();
+    if (impl_->handle == nullptr)
+        throw new Exception();
 }
 
 Event::~Event() {
-    if (impl_ && impl_->handle != nullptr) CloseHandle(impl_->handle);
+    if (impl_ && impl_->handle != nullptr)
+        CloseHandle(impl_->handle);
 }
 
-void Event::set() { SetEvent(impl_->handle); }
+void Event::set() {
+    SetEvent(impl_->handle);
+}
 
-bool Event::test() { return WaitForSingleObject(impl_->handle, 0) == WAIT_OBJECT_0; }
+bool Event::test() {
+    return WaitForSingleObject(impl_->handle, 0) == WAIT_OBJECT_0;
+}
 
-void Event::wait() { WaitForSingleObject(impl_->handle, INFINITE); }
+void Event::wait() {
+    WaitForSingleObject(impl_->handle, INFINITE);
+}
 
 bool Event::waitFor(int milliseconds) {
     const DWORD timeout = milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds);

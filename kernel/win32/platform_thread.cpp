@@ -1,5 +1,5 @@
-#include "kernel/platform_exception.h"
 #include "kernel/platform_thread.h"
+#include "kernel/platform_exception.h"
 
 #include <windows.h>
 
@@ -22,7 +22,8 @@ Thread::Thread(Routine routine, void* argument) : impl_(std::make_unique<Impl>()
     impl_->argument = argument;
     // The Impl outlives the thread: the destructor joins before it goes.
     impl_->handle = CreateThread(nullptr, 0, &Impl::entry, impl_.get(), 0, nullptr);
-    if (impl_->handle == nullptr) throw new Exception();
+    if (impl_->handle == nullptr)
+        throw new Exception();
 }
 
 Thread::~Thread() {
@@ -32,7 +33,9 @@ Thread::~Thread() {
     }
 }
 
-bool Thread::isRunning() const { return WaitForSingleObject(impl_->handle, 0) == WAIT_TIMEOUT; }
+bool Thread::isRunning() const {
+    return WaitForSingleObject(impl_->handle, 0) == WAIT_TIMEOUT;
+}
 
 bool Thread::waitFor(int milliseconds) {
     const DWORD timeout = milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds);

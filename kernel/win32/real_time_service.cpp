@@ -40,7 +40,8 @@ public:
         // Stop the timer first, then let a completion call already queued for
         // this thread run now, while the service still exists: none can run
         // after it is gone, even if the thread waits alertably again later.
-        if (timer_ != nullptr) CancelWaitableTimer(timer_);
+        if (timer_ != nullptr)
+            CancelWaitableTimer(timer_);
         SleepEx(0, TRUE);
         release();
     }
@@ -53,8 +54,10 @@ public:
     void waitForTick() override {
         for (;;) {
             const DWORD result = WaitForSingleObjectEx(tickEvent_, INFINITE, TRUE);
-            if (result == WAIT_OBJECT_0) return;
-            if (result != WAIT_IO_COMPLETION) throw new Exception();
+            if (result == WAIT_OBJECT_0)
+                return;
+            if (result != WAIT_IO_COMPLETION)
+                throw new Exception();
         }
     }
 
@@ -108,6 +111,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<TimeService> createRealTimeService() { return std::make_unique<Win32TimeService>(); }
+std::unique_ptr<TimeService> createRealTimeService() {
+    return std::make_unique<Win32TimeService>();
+}
 
 } // namespace NS_TimeService

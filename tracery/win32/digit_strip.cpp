@@ -18,7 +18,8 @@ class BitmapHandle {
 public:
     explicit BitmapHandle(HBITMAP bitmap) : bitmap_(bitmap) {}
     ~BitmapHandle() {
-        if (bitmap_ != nullptr) DeleteObject(bitmap_);
+        if (bitmap_ != nullptr)
+            DeleteObject(bitmap_);
     }
     BitmapHandle(const BitmapHandle&) = delete;
     BitmapHandle& operator=(const BitmapHandle&) = delete;
@@ -32,9 +33,10 @@ private:
 
 StripPixels loadDigitStrip() {
     BitmapHandle bitmap(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                        MAKEINTRESOURCEW(DigitStripResource), IMAGE_BITMAP, 0,
-                                                        0, LR_CREATEDIBSECTION)));
-    if (bitmap.get() == nullptr) throw new Exception();
+                                                        MAKEINTRESOURCEW(DigitStripResource),
+                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (bitmap.get() == nullptr)
+        throw new Exception();
     BITMAP shape{};
     if (GetObjectW(bitmap.get(), sizeof shape, &shape) != sizeof shape || shape.bmWidth != Width ||
         shape.bmHeight != Height)
@@ -49,9 +51,11 @@ StripPixels loadDigitStrip() {
     format.bmiHeader.biCompression = BI_RGB;
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(Width) * Height * 4);
     HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, bitmap.get(), 0, Height, pixels.data(), &format, DIB_RGB_COLORS);
+    const int rows =
+        GetDIBits(screen, bitmap.get(), 0, Height, pixels.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
-    if (rows != Height) throw new Exception();
+    if (rows != Height)
+        throw new Exception();
 
     StripPixels strip;
     for (int y = 0; y < Height; ++y)
