@@ -51,4 +51,8 @@ protected:
 // The platform's real-time service (one implementation per platform).
 std::unique_ptr<TimeService> createRealTimeService();
 
+// The platform clock the real-time service stamps ticks with, read now, in the
+// same epoch and unit as those stamps.
+TimeStamp platformNow();
+
 } // namespace NS_TimeService

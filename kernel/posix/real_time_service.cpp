@@ -91,4 +91,8 @@ std::unique_ptr<TimeService> createRealTimeService() {
     return std::make_unique<TimerFdService>();
 }
 
+TimeStamp platformNow() {
+    return TimeStamp::from(monotonicNanos() / nanosPerUnit);
+}
+
 } // namespace NS_TimeService
