@@ -74,11 +74,16 @@ private:
     TimeStamp signalTime_;
     HANDLE lock_ = nullptr;
 
-    // Due time 0 is an absolute time long past: the timer fires at once, then
-    // every period (once only for period 0).
+    // An absolute due time that is not in the future: the timer fires at once,
+    // then every period (once only for period 0). The due time is "now" rather
+    // than zero because Wine treats zero as a relative time and then hands the
+    // completion routine a meaningless stamp; on Windows both fire at once.
     void arm() {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
         LARGE_INTEGER due;
-        due.QuadPart = 0;
+        due.LowPart = now.dwLowDateTime;
+        due.HighPart = static_cast<LONG>(now.dwHighDateTime);
         const LONG period = period_ < 0 ? 0 : period_;
         if (!SetWaitableTimer(timer_, &due, period, &Win32TimeService::onTimer, this, FALSE))
             throw new Exception();
@@ -113,6 +118,14 @@ private:
 
 std::unique_ptr<TimeService> createRealTimeService() {
     return std::make_unique<Win32TimeService>();
+}
+
+// The completion routine is handed the system time (a UTC file time) at which
+// the timer was signalled; this is the same clock.
+TimeStamp platformNow() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return TimeStamp{now.dwLowDateTime, now.dwHighDateTime};
 }
 
 } // namespace NS_TimeService

@@ -29,6 +29,7 @@ struct FakeSystem final : HostSystem {
     DWORD ticks = 10000;
     POINT cursor{100, 100};
     BYTE acLine = 1;
+    bool failing = false;
 
     bool isWin9xFamily() override { return win9x; }
     bool readUsePassword(DWORD& value) override {
@@ -36,6 +37,8 @@ struct FakeSystem final : HostSystem {
         return havePasswordSetting;
     }
     HMODULE loadLibrary(const wchar_t* name) override {
+        if (failing)
+            throw new int(1);
         loaded.emplace_back(name);
         if (std::wstring(name) == L"PASSWORD.CPL" && !passwordLibraryPresent)
             return nullptr;
@@ -45,7 +48,11 @@ struct FakeSystem final : HostSystem {
     void freeLibrary(HMODULE module) override { freed.push_back(module); }
     void setScreenSaverRunning(bool running) override { runningFlags.push_back(running); }
     DWORD tickCount() override { return ticks; }
-    POINT cursorPosition() override { return cursor; }
+    POINT cursorPosition() override {
+        if (failing)
+            throw new int(2);
+        return cursor;
+    }
     BYTE acLineStatus() override { return acLine; }
 };
 
@@ -328,6 +335,22 @@ TEST_F(HostRuntime, VerifyMessageOn9xAnswersWithTheVerifier) {
     EXPECT_EQ(send(VerifyMessage), 1);
     verifyAnswer = FALSE;
     EXPECT_EQ(send(VerifyMessage), 0);
+}
+
+TEST_F(HostRuntime, AnExceptionInsideTheWindowProcedureEndsTheRunWithMinusOne) {
+    system.failing = true;
+    send(WM_MOUSEMOVE);
+    EXPECT_TRUE(hostState().runFailed);
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(static_cast<int>(quit.wParam), -1);
+}
+
+TEST_F(HostRuntime, AnExceptionEscapingTheModeEndsHostMainWithMinusOneAndClearsTheRunningFlag) {
+    system.win9x = true;
+    system.failing = true;
+    EXPECT_EQ(HostMain(GetModuleHandleW(nullptr), L"/a"), -1);
+    EXPECT_EQ(system.runningFlags, (std::vector<bool>{false}));
 }
 
 } // namespace
