@@ -249,6 +249,19 @@ TEST_F(HostRuntime, PreviewIgnoresEveryClosingRule) {
     EXPECT_FALSE(takeClose());
 }
 
+TEST_F(HostRuntime, FullScreenHidesTheCursorButPreviewKeepsIt) {
+    HCURSOR arrow = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    SetCursor(arrow);
+    EXPECT_EQ(send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), HTCLIENT), TRUE);
+    EXPECT_EQ(GetCursor(), nullptr);
+
+    hostState().inPreview = true;
+    SetCursor(arrow);
+    send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), HTCLIENT);
+    send(WM_SHOWWINDOW, TRUE);
+    EXPECT_EQ(GetCursor(), arrow);
+}
+
 TEST_F(HostRuntime, OnceClosingInputIsLeftToTheDefaultAndTimersAreAnsweredWithZero) {
     hostState().closing = true;
     send(WM_KEYDOWN);

@@ -430,4 +430,38 @@ TEST(AboutBox, ShowsTheNameAndPictureIgnoresEnterAndEscapeAndClosesWithOne) {
     }
 }
 
+// The resources the system and the saver look up by number.
+TEST(SaverResources, CarryTheNameIconsPicturesAboutBoxVersionAndDpiManifest) {
+    HMODULE scr = LoadLibraryExW(saverPath().c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(scr, nullptr);
+    wchar_t name[64] = {};
+    LoadStringW(scr, 1, name, 64);
+    EXPECT_STREQ(name, L"Veltrane");
+    EXPECT_NE(FindResourceW(scr, MAKEINTRESOURCEW(100), MAKEINTRESOURCEW(14)),
+              nullptr);                                                               // icon group
+    EXPECT_NE(FindResourceW(scr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(3)), nullptr); // icons
+    EXPECT_NE(FindResourceW(scr, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(3)), nullptr);
+    EXPECT_NE(FindResourceW(scr, MAKEINTRESOURCEW(2003), MAKEINTRESOURCEW(5)), nullptr); // dialog
+    EXPECT_NE(FindResourceW(scr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16)), nullptr);   // version
+
+    for (int number : {118, 122}) {
+        HRSRC found = FindResourceW(scr, MAKEINTRESOURCEW(number), MAKEINTRESOURCEW(2));
+        ASSERT_NE(found, nullptr) << "bitmap " << number;
+        const auto* header =
+            static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(scr, found)));
+        EXPECT_EQ(header->biBitCount, 8) << "bitmap " << number;
+        EXPECT_EQ(header->biWidth, number == 118 ? 150 : 110);
+        EXPECT_EQ(header->biHeight, number == 118 ? 97 : 16);
+    }
+
+    HRSRC manifest = FindResourceW(scr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(manifest, nullptr);
+    const std::string text(static_cast<const char*>(LockResource(LoadResource(scr, manifest))),
+                           SizeofResource(scr, manifest));
+    EXPECT_NE(text.find("PerMonitorV2"), std::string::npos);
+    EXPECT_NE(text.find("true/pm"), std::string::npos);
+    FreeLibrary(scr);
+}
+
 } // namespace
