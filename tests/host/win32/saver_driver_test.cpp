@@ -286,22 +286,14 @@ TEST(FullScreenSaver, ScreenSaveCommandIsSwallowedAndMonitorPowerCloses) {
 }
 
 TEST(FullScreenSaver, PowerBroadcastsCloseExceptFailedResumesAndUnchangedLinePower) {
-    {
-        FullScreenRun run;
-        ASSERT_NE(run.window, nullptr);
-        PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 1);
-        PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 1);
-        PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-        EXPECT_FALSE(run.process.exitCode(SettleMs).has_value());
-        PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-        EXPECT_EQ(run.process.exitCode(), std::optional<int>(0));
-    }
-    {
-        FullScreenRun run;
-        ASSERT_NE(run.window, nullptr);
-        PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-        EXPECT_EQ(run.process.exitCode(), std::optional<int>(0));
-    }
+    FullScreenRun run;
+    ASSERT_NE(run.window, nullptr);
+    PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 1);
+    PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 1);
+    PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+    EXPECT_FALSE(run.process.exitCode(SettleMs).has_value());
+    PostMessageW(run.window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_EQ(run.process.exitCode(), std::optional<int>(0));
 }
 
 // A parent window of our own stands in for the display settings' preview.
