@@ -39,6 +39,10 @@ public:
     const GlowParticles& glowParticles() const { return particles; }
     std::uint32_t glowTextureName() const { return glowTexture; }
 
+    // The stroke pass of the frame alone (lighting on around it), for benchmarks that
+    // compare it with the bare evaluator calls. Simulation thread, context current.
+    void drawStrokes();
+
 private:
     std::set<NS_ObjectIndex::ObjectIndex> strokes;
     std::uint32_t glowTexture = 0;
@@ -47,7 +51,6 @@ private:
     StrokeNet net; // shared by every stroke, refilled before each is evaluated
 
     void drawFrame();
-    void drawStrokes();
     void applyLight();
     void drawLightSprite();
 };

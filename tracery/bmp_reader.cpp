@@ -89,7 +89,8 @@ Image decode8Bit(const std::uint8_t* data, std::size_t size) {
     image.pixels.resize(static_cast<std::size_t>(width * height));
     for (std::int64_t y = 0; y < height; ++y) {
         const std::int64_t storedRow = topDown ? y : height - 1 - y;
-        const std::uint64_t rowOffset = pixelOffset + static_cast<std::uint64_t>(storedRow) * stride;
+        const std::uint64_t rowOffset =
+            pixelOffset + static_cast<std::uint64_t>(storedRow) * stride;
         for (std::int64_t x = 0; x < width; ++x) {
             const std::uint8_t index = in.u8(rowOffset + static_cast<std::uint64_t>(x));
             if (index >= colours)

@@ -21,10 +21,10 @@ void GenerativePoint::setValue(const ObjectIndex& ref, NS_Attribute::AttributeVa
 }
 
 GenerativePoint_value* GenerativePoint::valueOf(const ObjectIndex& ref) {
-    auto* value = dynamic_cast<GenerativePoint_value*>(getValue(ref));
-    if (value == nullptr)
+    NS_Attribute::Attribute* attribute = attributeOf(ref);
+    if (attribute == nullptr)
         throw new NS_AttributeHandler::Exception();
-    return value;
+    return static_cast<GenerativePoint_value*>(attribute->value);
 }
 
 void GenerativePoint::handleEvent(const NS_Events::Event& event) {
@@ -32,12 +32,13 @@ void GenerativePoint::handleEvent(const NS_Events::Event& event) {
         return;
     std::vector<ObjectIndex> expired;
     for (const ObjectIndex& ref : members_) {
-        if (universe->findObject(ref) == nullptr)
+        NS_Attribute::Attribute* attribute = attributeOf(ref);
+        if (attribute == nullptr)
             continue;
-        GenerativePoint_value* v = valueOf(ref);
+        auto* v = static_cast<GenerativePoint_value*>(attribute->value);
         if (v->countdown != 0) {
             v->countdown -= 1;
-            setValue(ref, v);
+            publish(ref, attribute);
         } else {
             expired.push_back(ref);
         }

@@ -67,10 +67,10 @@ void GuidingPoint::setValue(const ObjectIndex& ref, NS_Attribute::AttributeValue
 }
 
 GuidingPoint_value* GuidingPoint::valueOf(const ObjectIndex& ref) {
-    auto* value = dynamic_cast<GuidingPoint_value*>(getValue(ref));
-    if (value == nullptr)
+    NS_Attribute::Attribute* attribute = attributeOf(ref);
+    if (attribute == nullptr)
         throw new NS_AttributeHandler::Exception();
-    return value;
+    return static_cast<GuidingPoint_value*>(attribute->value);
 }
 
 void GuidingPoint::handleEvent(const NS_Events::Event& event) {
@@ -80,12 +80,20 @@ void GuidingPoint::handleEvent(const NS_Events::Event& event) {
         step();
 }
 
+GenerativePoint* GuidingPoint::generativePoints() {
+    if (points_ == nullptr) {
+        points_ =
+            dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
+        if (points_ == nullptr)
+            throw new NS_AttributeHandler::Exception();
+    }
+    return points_;
+}
+
 void GuidingPoint::sproutFreshRoot(const ObjectIndex& ref) {
     if (universe->findObject(ref) == nullptr)
         return;
-    auto* points = dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
-    if (points == nullptr)
-        throw new NS_AttributeHandler::Exception();
+    GenerativePoint* points = generativePoints();
     GenerativePoint_value* root = points->valueOf(ref);
     // End points are sprouted when they are laid.
     if (root->state != GenerativePoint_value::FreshRoot)
@@ -101,19 +109,17 @@ void GuidingPoint::step() {
     // them too and they take their first step in this same Step.
     for (auto it = members_.begin(); it != members_.end(); ++it) {
         const ObjectIndex ref = *it;
-        if (universe->findObject(ref) == nullptr)
+        NS_Attribute::Attribute* attribute = attributeOf(ref);
+        if (attribute == nullptr)
             continue;
-        GuidingPoint_value* d = valueOf(ref);
+        auto* d = static_cast<GuidingPoint_value*>(attribute->value);
         if (d->state == GuidingPoint_value::Moving && d->steps > 0) {
             d->position += d->velocity;
             d->steps -= 1;
-            setValue(ref, d);
+            publish(ref, attribute);
         } else if (d->state == GuidingPoint_value::Moving) {
             const ObjectIndex endPoint = universe->createObject()->self;
-            auto* points =
-                dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
-            if (points == nullptr)
-                throw new NS_AttributeHandler::Exception();
+            GenerativePoint* points = generativePoints();
             GenerativePoint_value g;
             g.position = d->position;
             g.state = GenerativePoint_value::GuideEnd;
@@ -122,7 +128,7 @@ void GuidingPoint::step() {
             points->setValue(endPoint, &g);
             d->state = GuidingPoint_value::Finished;
             d->endPoint = endPoint;
-            setValue(ref, d);
+            publish(ref, attribute);
         } else if (d->state == GuidingPoint_value::Finished) {
             finished.push_back(ref);
         }

@@ -75,6 +75,10 @@ public:
     GuidingPoint_value* valueOf(const NS_ObjectIndex::ObjectIndex& ref);
 
 private:
+    // Looked up on first use; handlers live as long as their universe.
+    GenerativePoint* points_ = nullptr;
+
+    GenerativePoint* generativePoints();
     void step();
     void sproutFreshRoot(const NS_ObjectIndex::ObjectIndex& ref);
 };

@@ -2,6 +2,7 @@
 
 #include "tracery/guiding_point.h"
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -29,34 +30,36 @@ void Segment::setValue(const ObjectIndex& ref, NS_Attribute::AttributeValue* new
 }
 
 Segment_value* Segment::valueOf(const ObjectIndex& ref) {
-    auto* value = dynamic_cast<Segment_value*>(getValue(ref));
-    if (value == nullptr)
+    NS_Attribute::Attribute* attribute = attributeOf(ref);
+    if (attribute == nullptr)
         throw new NS_AttributeHandler::Exception();
-    return value;
+    return static_cast<Segment_value*>(attribute->value);
 }
 
-namespace {
-GenerativePoint* generativePoints(NS_AttributeHandler::UniverseForHandler* universe) {
-    auto* handler =
-        dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
-    if (handler == nullptr)
-        throw new NS_AttributeHandler::Exception();
-    return handler;
+GenerativePoint* Segment::generativePoints() {
+    if (points_ == nullptr) {
+        points_ =
+            dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
+        if (points_ == nullptr)
+            throw new NS_AttributeHandler::Exception();
+    }
+    return points_;
 }
 
-GuidingPoint* guidingPoints(NS_AttributeHandler::UniverseForHandler* universe) {
-    auto* handler = dynamic_cast<GuidingPoint*>(universe->findHandler(GuidingPoint::handlerName));
-    if (handler == nullptr)
-        throw new NS_AttributeHandler::Exception();
-    return handler;
+GuidingPoint* Segment::guidingPoints() {
+    if (guides_ == nullptr) {
+        guides_ = dynamic_cast<GuidingPoint*>(universe->findHandler(GuidingPoint::handlerName));
+        if (guides_ == nullptr)
+            throw new NS_AttributeHandler::Exception();
+    }
+    return guides_;
 }
-} // namespace
 
 void Segment::handleEvent(const NS_Events::Event& event) {
     if (event.code == NS_Events::ValueChanged) {
         if (universe->findObject(event.object) == nullptr)
             return;
-        GenerativePoint_value* g = generativePoints(universe)->valueOf(event.object);
+        GenerativePoint_value* g = generativePoints()->valueOf(event.object);
         if (g->state != GenerativePoint_value::ReadyForSegment)
             return;
         buildFrom(*g);
@@ -69,9 +72,10 @@ void Segment::handleEvent(const NS_Events::Event& event) {
 void Segment::step() {
     std::vector<ObjectIndex> finished;
     for (const ObjectIndex& ref : members_) {
-        if (universe->findObject(ref) == nullptr)
+        NS_Attribute::Attribute* attribute = attributeOf(ref);
+        if (attribute == nullptr)
             continue;
-        Segment_value* v = valueOf(ref);
+        auto* v = static_cast<Segment_value*>(attribute->value);
         if (v->state == Segment_value::Created)
             v->state = Segment_value::Growing;
         if (v->state == Segment_value::Growing)
@@ -79,7 +83,7 @@ void Segment::step() {
         else if (wither(*v))
             finished.push_back(ref);
         // Every stroke reports once per Step, also in the Step that ends it.
-        setValue(ref, v);
+        publish(ref, attribute);
     }
     for (const ObjectIndex& ref : finished)
         universe->destroyObject(ref);
@@ -96,7 +100,7 @@ void Segment::buildFrom(const GenerativePoint_value& g) {
     Segment_value v;
     if (withFixedPoint)
         v.points.push_back(SegmentPoint{g.position, ObjectIndex(), true});
-    GuidingPoint* guides = guidingPoints(universe);
+    GuidingPoint* guides = guidingPoints();
     double lengthSum = 0.0;
     for (std::size_t i = 0; i < k; ++i) {
         const ObjectIndex& child = g.children[i];
@@ -121,17 +125,23 @@ void Segment::grow(Segment_value& v) {
         if (!p.detached && universe->findObject(p.guide) == nullptr)
             p.detached = true;
 
-    GuidingPoint* guides = guidingPoints(universe);
-    GenerativePoint* points = generativePoints(universe);
+    GuidingPoint* guides = guidingPoints();
+    GenerativePoint* points = generativePoints();
 
     // Hand-over: a followed guide has finished and left an end point. Points
     // appended here are not visited by this pass (and the array may grow, so
     // index rather than hold references).
+    // The guide values looked up here are reused by the follow pass unless the
+    // point switched guides.
+    constexpr std::size_t Cached = 3;
+    std::array<const GuidingPoint_value*, Cached> guideValues{};
     const std::size_t initialCount = v.points.size();
     for (std::size_t i = 0; i < initialCount; ++i) {
         if (v.points[i].detached)
             continue;
         const GuidingPoint_value* guide = guides->valueOf(v.points[i].guide);
+        if (i < Cached)
+            guideValues[i] = guide;
         if (guide->state != GuidingPoint_value::Finished)
             continue;
         const ObjectIndex endPoint = guide->endPoint;
@@ -144,10 +154,13 @@ void Segment::grow(Segment_value& v) {
         if (v.fresh) {
             v.fresh = false;
             if (!ev->children.empty()) {
+                if (i < Cached)
+                    guideValues[i] = nullptr;
                 v.points[i].guide = ev->children.back();
                 ev->children.pop_back();
                 if (!ev->children.empty() && v.points.size() == 2) {
-                    v.points.push_back(SegmentPoint{Vector2D(0.0, 0.0), ev->children.back(), false});
+                    v.points.push_back(
+                        SegmentPoint{Vector2D(0.0, 0.0), ev->children.back(), false});
                     ev->children.pop_back();
                 }
             }
@@ -159,10 +172,13 @@ void Segment::grow(Segment_value& v) {
     }
 
     bool followed = false;
-    for (SegmentPoint& p : v.points) {
+    for (std::size_t i = 0; i < v.points.size(); ++i) {
+        SegmentPoint& p = v.points[i];
         if (p.detached)
             continue;
-        p.position = guides->valueOf(p.guide)->position;
+        const GuidingPoint_value* guide =
+            i < Cached && guideValues[i] != nullptr ? guideValues[i] : guides->valueOf(p.guide);
+        p.position = guide->position;
         followed = true;
     }
     if (!followed)
@@ -181,9 +197,8 @@ void Segment::grow(Segment_value& v) {
         // Components swapped, not rotated: the stroke's drawing expects it so.
         v.axis = Vector2D(d.y, d.x);
     } else if (v.points.size() == 3) {
-        v.centre =
-            (v.points[0].position + v.points[1].position + v.points[2].position) *
-            ThreePointCentreWeight;
+        v.centre = (v.points[0].position + v.points[1].position + v.points[2].position) *
+                   ThreePointCentreWeight;
     }
 }
 

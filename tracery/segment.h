@@ -3,6 +3,7 @@
 #include "kernel/attribute.h"
 #include "kernel/object_index.h"
 #include "tracery/generative_point.h"
+#include "tracery/guiding_point.h"
 #include "tracery/value_keeping_handler.h"
 #include "tracery/vector2d.h"
 
@@ -75,5 +76,11 @@ public:
     Segment_value* valueOf(const NS_ObjectIndex::ObjectIndex& ref);
 
 private:
+    // Looked up on first use; handlers live as long as their universe.
+    GenerativePoint* points_ = nullptr;
+    GuidingPoint* guides_ = nullptr;
+
+    GenerativePoint* generativePoints();
+    GuidingPoint* guidingPoints();
     void step();
 };
