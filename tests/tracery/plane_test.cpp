@@ -1,3 +1,4 @@
+#include "kernel/platform_thread.h"
 #include "tests/tracery/random_replay.h"
 #include "tracery/field_grid.h"
 #include "tracery/random.h"
@@ -6,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <thread>
 
 namespace {
 
@@ -44,15 +44,21 @@ TEST(Random, Random01IsTheOutputOver32767AndReachesBothEnds) {
 
 TEST(Random, StateBelongsToTheThreadAndStartsAtOne) {
     seedRandom(12345);
-    std::uint32_t otherState = 0;
-    int otherFirst = 0;
-    std::thread other([&] {
-        otherState = randomState();
-        otherFirst = randomNext15();
-    });
-    other.join();
-    EXPECT_EQ(otherState, 1u);
-    EXPECT_EQ(otherFirst, 41);
+    struct Seen {
+        std::uint32_t state = 0;
+        int first = 0;
+    } seen;
+    {
+        NS_Platform::Thread other(
+            [](void* argument) {
+                auto* out = static_cast<Seen*>(argument);
+                out->state = randomState();
+                out->first = randomNext15();
+            },
+            &seen);
+    } // joined here
+    EXPECT_EQ(seen.state, 1u);
+    EXPECT_EQ(seen.first, 41);
     EXPECT_EQ(randomState(), 12345u);
 }
 

@@ -1,3 +1,4 @@
+#include "host/headless/simulate_mode.h"
 #include "host/headless/simulate_options.h"
 #include "host/headless/simulate_report.h"
 #include "kernel/object_index.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -178,4 +181,60 @@ TEST(SimulateReport, AsciiFieldShowsLitCellsAndStrokes) {
     EXPECT_EQ(strokeLine.find('#'), 26u);
     EXPECT_EQ(strokeLine.rfind('#'), 76u);
     EXPECT_EQ(std::string(strokeLine.begin() + 26, strokeLine.begin() + 77), std::string(51, '#'));
+}
+
+namespace {
+int runSimulate(std::vector<std::string> args) {
+    args.insert(args.begin(), "veltrane");
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    return runSimulateMode(static_cast<int>(argv.size()), argv.data());
+}
+} // namespace
+
+TEST(SimulateMode, BadArgumentsExitWithOne) {
+    EXPECT_EQ(runSimulate({"--simulate", "--time", "25:00"}), 1);
+    EXPECT_EQ(runSimulate({"--simulate", "--ticks", "-3"}), 1);
+    EXPECT_EQ(runSimulate({"--simulate", "--frobnicate"}), 1);
+    EXPECT_EQ(runSimulate({"--simulate", "--ticks", "5", "--dump", "/nonexistent/dir/dump.txt"}),
+              1);
+}
+
+TEST(SimulateMode, DumpFileHasOneWellFormedLinePerObject) {
+    const std::string path = ::testing::TempDir() + "veltrane_simulate_dump.txt";
+    ASSERT_EQ(runSimulate({"--simulate", "--time", "12:34", "--seed", "7", "--ticks", "400",
+                           "--every", "0", "--dump", path}),
+              0);
+    std::ifstream in(path);
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line));
+    EXPECT_EQ(line, "tick 400");
+    long long previousUid = -1;
+    int lines = 0;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::vector<std::string> w;
+        for (std::string word; words >> word;)
+            w.push_back(word);
+        ASSERT_GE(w.size(), 3u) << line;
+        const long long uid = std::stoll(w[1]);
+        EXPECT_GT(uid, previousUid) << "ascending unique ids";
+        previousUid = uid;
+        if (w[0] == "G") {
+            EXPECT_EQ(w.size(), 11u) << line;
+        } else if (w[0] == "P") {
+            EXPECT_EQ(w.size(), 8u) << line;
+        } else {
+            ASSERT_EQ(w[0], "S") << line;
+            ASSERT_GE(w.size(), 11u) << line;
+            const std::size_t n = std::stoul(w[10]);
+            EXPECT_TRUE(n == 2 || n == 3) << line;
+            EXPECT_EQ(w.size(), 11u + 4 * n) << line;
+        }
+        ++lines;
+    }
+    EXPECT_GT(lines, 50);
+    in.close();
+    std::remove(path.c_str());
 }
