@@ -1,8 +1,42 @@
 #include "host/x11/x11_mode.h"
 
+#include "host/x11/command_line.h"
+#include "host/x11/universe_animation.h"
+#include "host/x11/x11_host.h"
+
+#include <X11/Xlib.h>
 #include <cstdio>
 
-int runX11Mode(int, char**) {
-    std::fputs("veltrane: the X11 host is not available in this build\n", stderr);
-    return 2;
+#ifndef VELTRANE_VERSION
+#define VELTRANE_VERSION "unknown"
+#endif
+
+int runX11Mode(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    ParsedCommandLine parsed = parseHostCommandLine(args);
+    if (!parsed.options) {
+        std::fprintf(stderr, "veltrane: %s\n%s", parsed.error.c_str(), hostUsage());
+        return HostExit::usage;
+    }
+    switch (parsed.options->mode) {
+    case HostMode::Help:
+        std::fputs(hostUsage(), stdout);
+        return HostExit::ok;
+    case HostMode::Version:
+        std::printf("Veltrane Screensaver %s\n", VELTRANE_VERSION);
+        return HostExit::ok;
+    default:
+        break;
+    }
+    // The window thread and the simulation thread both call Xlib, each on its
+    // own connection; the GL driver may too. Must precede any other Xlib call.
+    XInitThreads();
+    try {
+        return runX11Host(*parsed.options, universeAnimationFactory());
+    } catch (...) {
+        // Kernel errors are thrown as pointers with no message; the run's own
+        // destructors have already given the screen back.
+        std::fputs("veltrane: the saver stopped because of an unexpected error\n", stderr);
+        return HostExit::noGlMode;
+    }
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// What the saver shows once its window has a GL context: the saver's universe,
+// whose simulation thread draws through the process-wide drawing target.
+// Built on the window thread after the drawing target is set; destroyed there
+// before the context is.
+class Animation {
+public:
+    virtual ~Animation() = default;
+    // Stops drawing for good: when it returns no thread uses the GL context any
+    // more. False if the teardown itself reported an error. Idempotent.
+    virtual bool shutdown() = 0;
+    // True once drawing has stopped by itself because of an error.
+    virtual bool failed() const = 0;
+    // Frames drawn so far.
+    virtual std::int64_t frames() const = 0;
+};
+
+// Builds the animation; may throw (the host then reports the error).
+using AnimationFactory = std::function<std::unique_ptr<Animation>()>;

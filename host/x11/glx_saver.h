@@ -1,0 +1,52 @@
+#pragma once
+
+#include "host/x11/animation.h"
+#include "host/x11/glx_drawing_target.h"
+
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <memory>
+
+// The saver's side of a window: the GL context, the drawing target and the
+// animation, set up when the window exists and torn down before it goes.
+//
+// The context lives on a second X connection that only the simulation thread
+// uses between creation and shutdown. The window thread's connection then
+// never sees the driver's GLX traffic, so its select() on the X socket is not
+// fooled by replies read behind its back, and neither thread waits on the
+// other's Xlib lock while a frame is being presented.
+class GlxSaver {
+public:
+    enum class Outcome { Running, NoGlMode, NoConnection };
+
+    // Creates the context for `window` with the visual `visual` (without making
+    // it current), publishes the drawing target, then builds the animation. On
+    // NoGlMode or NoConnection nothing is left behind. An exception from the
+    // factory propagates after the context has been released.
+    static std::unique_ptr<GlxSaver> create(const char* displayName, Window window, VisualID visual,
+                                            int width, int height, const AnimationFactory& factory,
+                                            Outcome& outcome);
+    // Same order as shutdown().
+    ~GlxSaver();
+    GlxSaver(const GlxSaver&) = delete;
+    GlxSaver& operator=(const GlxSaver&) = delete;
+
+    // Animation first (its thread has the context current), then the drawing
+    // target, the context and the connection. False if the animation's
+    // teardown reported an error. Idempotent.
+    bool shutdown();
+
+    bool failed() const { return animation_ && animation_->failed(); }
+    std::int64_t frames() const { return animation_ ? animation_->frames() : 0; }
+    void resize(int width, int height);
+
+private:
+    GlxSaver() = default;
+
+    Display* display_ = nullptr;
+    GLXContext context_ = nullptr;
+    std::unique_ptr<GlxDrawingTarget> target_;
+    std::unique_ptr<Animation> animation_;
+    bool torn_down_ = false;
+    bool animationOk_ = true;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <initializer_list>
+
+// Turns termination signals into bytes on a pipe that the host's event loop
+// polls next to the X connection, so a signal ends the run through the normal
+// teardown (universe, then GL context, then window) instead of inside a signal
+// handler. Signals may arrive on any thread, the simulation thread and the GL
+// driver's threads included; the handler only write()s, which is safe anywhere.
+// One instance per process; the previous handlers come back on destruction.
+class SignalPipe {
+public:
+    explicit SignalPipe(std::initializer_list<int> signals);
+    ~SignalPipe();
+    SignalPipe(const SignalPipe&) = delete;
+    SignalPipe& operator=(const SignalPipe&) = delete;
+
+    // Becomes readable when a signal has arrived.
+    int fd() const;
+    // The first signal received since the last call, or 0. Never blocks.
+    int take();
+
+private:
+    static constexpr int maxSignals = 8;
+    int signals_[maxSignals] = {};
+    int count_ = 0;
+};

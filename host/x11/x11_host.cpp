@@ -1,0 +1,380 @@
+#include "host/x11/x11_host.h"
+
+#include "host/x11/glx_saver.h"
+#include "host/x11/mouse_travel.h"
+#include "host/x11/signal_pipe.h"
+
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* noGlModeText = "Screen saver can't set an appropriate OpenGL mode";
+constexpr int pollMilliseconds = 50;
+
+// Errors from a window that vanished under the simulation thread (the daemon
+// destroys its window while a frame is in flight) must not end the process the
+// way Xlib's default handler does; the event loop notices the destruction.
+std::atomic<unsigned long> xErrorCount{0};
+
+int tolerateXError(Display*, XErrorEvent*) {
+    xErrorCount.fetch_add(1, std::memory_order_relaxed);
+    return 0;
+}
+
+int onXConnectionLost(Display*) {
+    static const char text[] = "veltrane: lost the connection to the X server\n";
+    [[maybe_unused]] ssize_t written = write(STDERR_FILENO, text, sizeof text - 1);
+    // Xlib would call exit() next, running destructors under a live thread.
+    _exit(HostExit::environment);
+}
+
+// The window XScreenSaver-style hacks draw on when no window is named: the
+// virtual root some desktops put over the real one, else the real root.
+Window virtualRoot(Display* display, int screen) {
+    Window root = RootWindow(display, screen);
+    Atom vroot = XInternAtom(display, "__SWM_VROOT", False);
+    Window rootReturn = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    Window found = root;
+    if (XQueryTree(display, root, &rootReturn, &parent, &children, &count) && children) {
+        for (unsigned int i = 0; i < count && found == root; ++i) {
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0;
+            unsigned long after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(display, children[i], vroot, 0, 1, False, XA_WINDOW, &type,
+                                   &format, &items, &after, &data) == Success &&
+                type == XA_WINDOW && format == 32 && items == 1 && data) {
+                found = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
+            }
+            if (data)
+                XFree(data);
+        }
+        XFree(children);
+    }
+    return found;
+}
+
+class X11Host {
+public:
+    explicit X11Host(const HostOptions& options) : options_(options) {}
+    ~X11Host() { teardown(); }
+    X11Host(const X11Host&) = delete;
+    X11Host& operator=(const X11Host&) = delete;
+
+    int run(const AnimationFactory& factory);
+
+private:
+    HostOptions options_;
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    bool ownWindow_ = false;
+    bool windowGone_ = false;
+    Colormap colormap_ = 0;
+    Cursor blankCursor_ = 0;
+    Atom deleteWindow_ = None;
+    MouseTravel travel_;
+    std::unique_ptr<GlxSaver> saver_;
+    std::chrono::steady_clock::time_point started_;
+
+    bool closesOnInput() const {
+        return options_.mode == HostMode::Window || options_.mode == HostMode::FullScreen;
+    }
+    int createOwnWindow(VisualID& visual, int& width, int& height);
+    int adoptWindow(Window window, VisualID& visual, int& width, int& height);
+    int loop(SignalPipe& signals);
+    // Returns an exit status once the event ends the run, else -1.
+    int handle(const XEvent& event);
+    bool teardown();
+    void reportFrames();
+};
+
+int X11Host::run(const AnimationFactory& factory) {
+    XSetErrorHandler(tolerateXError);
+    XSetIOErrorHandler(onXConnectionLost);
+    // Installed before the simulation thread exists, so every thread inherits
+    // the process-wide handlers and none can die of SIGTERM half-way.
+    SignalPipe signals({SIGTERM, SIGINT, SIGHUP});
+
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) {
+        const char* name = std::getenv("DISPLAY");
+        std::fprintf(stderr, "veltrane: cannot open the X display \"%s\"\n", name ? name : "");
+        return HostExit::environment;
+    }
+    int errorBase = 0;
+    int eventBase = 0;
+    if (!glXQueryExtension(display_, &errorBase, &eventBase)) {
+        std::fprintf(stderr, "%s\n", noGlModeText);
+        return HostExit::noGlMode;
+    }
+
+    VisualID visual = 0;
+    int width = 0;
+    int height = 0;
+    int status = 0;
+    if (closesOnInput()) {
+        status = createOwnWindow(visual, width, height);
+    } else if (options_.mode == HostMode::WindowId) {
+        status = adoptWindow(options_.windowId, visual, width, height);
+    } else {
+        Window target = 0;
+        const char* named = std::getenv("XSCREENSAVER_WINDOW");
+        if (named && *named) {
+            auto id = parseWindowId(named);
+            if (!id) {
+                std::fprintf(stderr, "veltrane: XSCREENSAVER_WINDOW=\"%s\" is not a window id\n",
+                             named);
+                return HostExit::environment;
+            }
+            target = *id;
+        } else {
+            target = virtualRoot(display_, DefaultScreen(display_));
+        }
+        status = adoptWindow(target, visual, width, height);
+    }
+    if (status != 0)
+        return status;
+
+    GlxSaver::Outcome saverStatus = GlxSaver::Outcome::Running;
+    started_ = std::chrono::steady_clock::now();
+    saver_ = GlxSaver::create(DisplayString(display_), window_, visual, width, height, factory,
+                              saverStatus);
+    if (saverStatus == GlxSaver::Outcome::NoConnection) {
+        std::fprintf(stderr, "veltrane: cannot open a second connection to the X display\n");
+        return HostExit::environment;
+    }
+    if (saverStatus == GlxSaver::Outcome::NoGlMode) {
+        std::fprintf(stderr, "%s\n", noGlModeText);
+        return HostExit::noGlMode;
+    }
+    status = loop(signals);
+    if (!teardown() && status == HostExit::ok) {
+        std::fprintf(stderr, "veltrane: the simulation failed while shutting down\n");
+        status = HostExit::simulationFailed;
+    }
+    return status;
+}
+
+int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
+    int screen = DefaultScreen(display_);
+    Window root = RootWindow(display_, screen);
+    // RGBA, double-buffered, with a depth buffer; GLX prefers the deepest one.
+    int attributes[] = {GLX_RGBA,
+                        GLX_DOUBLEBUFFER,
+                        GLX_RED_SIZE,
+                        1,
+                        GLX_GREEN_SIZE,
+                        1,
+                        GLX_BLUE_SIZE,
+                        1,
+                        GLX_DEPTH_SIZE,
+                        8,
+                        None};
+    XVisualInfo* info = glXChooseVisual(display_, screen, attributes);
+    if (!info) {
+        std::fprintf(stderr, "%s\n", noGlModeText);
+        return HostExit::noGlMode;
+    }
+    visual = info->visualid;
+    colormap_ = XCreateColormap(display_, root, info->visual, AllocNone);
+
+    bool fullScreen = options_.mode == HostMode::FullScreen;
+    width = fullScreen ? DisplayWidth(display_, screen) : options_.width;
+    height = fullScreen ? DisplayHeight(display_, screen) : options_.height;
+
+    unsigned long errorsBefore = xErrorCount.load(std::memory_order_relaxed);
+    XSetWindowAttributes set = {};
+    set.colormap = colormap_;
+    set.background_pixel = 0;
+    set.border_pixel = 0;
+    set.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask;
+    window_ =
+        XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, info->depth, InputOutput, info->visual,
+                      CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
+    XFree(info);
+    XSync(display_, False);
+    if (xErrorCount.load(std::memory_order_relaxed) != errorsBefore) {
+        // Only the window thread uses Xlib yet, so the error is ours: most
+        // likely a size the server cannot allocate.
+        std::fprintf(stderr, "veltrane: cannot create a %dx%d window\n", width, height);
+        window_ = 0;
+        return HostExit::environment;
+    }
+    ownWindow_ = true;
+
+    XStoreName(display_, window_, "Veltrane");
+    Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+    Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
+    static const unsigned char title[] = "Veltrane";
+    XChangeProperty(display_, window_, netName, utf8, 8, PropModeReplace, title,
+                    static_cast<int>(sizeof title - 1));
+    XClassHint classHint = {};
+    char resName[] = "veltrane";
+    char resClass[] = "Veltrane";
+    classHint.res_name = resName;
+    classHint.res_class = resClass;
+    XSetClassHint(display_, window_, &classHint);
+    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+
+    if (fullScreen) {
+        Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
+        Atom fullScreenState = XInternAtom(display_, "_NET_WM_STATE_FULLSCREEN", False);
+        XChangeProperty(display_, window_, state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&fullScreenState), 1);
+        static char noBits[1] = {0};
+        Pixmap empty = XCreateBitmapFromData(display_, window_, noBits, 1, 1);
+        XColor black = {};
+        blankCursor_ = XCreatePixmapCursor(display_, empty, empty, &black, &black, 0, 0);
+        XFreePixmap(display_, empty);
+        XDefineCursor(display_, window_, blankCursor_);
+    }
+
+    // The anchor is where the pointer was when the saver appeared.
+    Window rootReturn = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int mask = 0;
+    if (XQueryPointer(display_, root, &rootReturn, &child, &rootX, &rootY, &x, &y, &mask))
+        travel_.setAnchor(rootX, rootY);
+
+    XMapRaised(display_, window_);
+    XFlush(display_);
+    return 0;
+}
+
+int X11Host::adoptWindow(Window window, VisualID& visual, int& width, int& height) {
+    // Structure events only: input belongs to whoever owns the window, and
+    // selecting button presses on another client's window would fail anyway.
+    // Selecting before checking the window closes the gap in which it could
+    // be destroyed unseen.
+    XSelectInput(display_, window, StructureNotifyMask);
+    XSync(display_, False);
+    XWindowAttributes attributes = {};
+    if (!XGetWindowAttributes(display_, window, &attributes)) {
+        std::fprintf(stderr, "veltrane: there is no window 0x%lx\n", window);
+        return HostExit::environment;
+    }
+    window_ = window;
+    visual = XVisualIDFromVisual(attributes.visual);
+    width = attributes.width;
+    height = attributes.height;
+    return 0;
+}
+
+int X11Host::loop(SignalPipe& signals) {
+    for (;;) {
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            int status = handle(event);
+            if (status >= 0)
+                return status;
+        }
+        if (signals.take() != 0)
+            return HostExit::ok;
+        if (saver_->failed()) {
+            std::fprintf(stderr, "veltrane: the simulation stopped because of an internal error\n");
+            return HostExit::simulationFailed;
+        }
+        pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals.fd(), POLLIN, 0}};
+        poll(fds, signals.fd() >= 0 ? 2 : 1, pollMilliseconds);
+    }
+}
+
+int X11Host::handle(const XEvent& event) {
+    switch (event.type) {
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window_) {
+            windowGone_ = true;
+            return HostExit::ok;
+        }
+        break;
+    case ConfigureNotify:
+        if (event.xconfigure.window == window_)
+            saver_->resize(event.xconfigure.width, event.xconfigure.height);
+        break;
+    case MapNotify:
+        // Keys go to the saver whatever has the focus; without a window
+        // manager nothing else would give it to us.
+        if (ownWindow_ && options_.mode == HostMode::FullScreen)
+            XGrabKeyboard(display_, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        break;
+    case ClientMessage:
+        if (ownWindow_ && event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_)
+            return HostExit::ok;
+        break;
+    case KeyPress:
+    case ButtonPress:
+        if (closesOnInput())
+            return HostExit::ok;
+        break;
+    case MotionNotify:
+        if (closesOnInput() && event.xmotion.same_screen &&
+            travel_.exceeded(event.xmotion.x_root, event.xmotion.y_root))
+            return HostExit::ok;
+        break;
+    default:
+        break;
+    }
+    return -1;
+}
+
+bool X11Host::teardown() {
+    bool ok = true;
+    if (saver_) {
+        ok = saver_->shutdown();
+        reportFrames();
+        saver_.reset();
+    }
+    if (display_) {
+        if (ownWindow_ && !windowGone_)
+            XDestroyWindow(display_, window_);
+        if (blankCursor_)
+            XFreeCursor(display_, blankCursor_);
+        if (colormap_)
+            XFreeColormap(display_, colormap_);
+        XCloseDisplay(display_);
+        display_ = nullptr;
+    }
+    return ok;
+}
+
+// For the benchmark: VELTRANE_REPORT_FRAMES=1 prints the frame rate at exit.
+void X11Host::reportFrames() {
+    const char* wanted = std::getenv("VELTRANE_REPORT_FRAMES");
+    if (!wanted || !*wanted || *wanted == '0')
+        return;
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    auto frames = saver_->frames();
+    std::fprintf(stderr, "veltrane: %lld frames in %.2f s (%.2f per second)\n",
+                 static_cast<long long>(frames), seconds,
+                 seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+}
+
+} // namespace
+
+int runX11Host(const HostOptions& options, const AnimationFactory& factory) {
+    X11Host host(options);
+    return host.run(factory);
+}

@@ -1,0 +1,92 @@
+// The X11 host with a stand-in animation, so the host's own failure paths can
+// be driven: `x11_fake_saver BEHAVIOUR [host options...]` where BEHAVIOUR is
+//   draw          clear every frame to a colour on a thread of its own
+//   fail-after-N  draw N frames, then stop as a failed simulation does
+//   throw         the animation's construction throws
+//   bad-teardown  draw, and report an error when shut down
+#include "host/x11/animation.h"
+#include "host/x11/command_line.h"
+#include "host/x11/x11_host.h"
+#include "render/drawing_target.h"
+
+#include <GL/gl.h>
+#include <X11/Xlib.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+namespace {
+
+class ClearingAnimation final : public Animation {
+public:
+    ClearingAnimation(long failAfter, bool badTeardown)
+        : failAfter_(failAfter), badTeardown_(badTeardown), thread_([this] { run(); }) {}
+    ~ClearingAnimation() override { shutdown(); }
+
+    bool shutdown() override {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return !badTeardown_;
+    }
+    bool failed() const override { return failed_; }
+    std::int64_t frames() const override { return frames_; }
+
+private:
+    void run() {
+        DrawingTarget* target = drawingTarget();
+        if (!target || !target->makeCurrent()) {
+            failed_ = true;
+            return;
+        }
+        while (!stop_) {
+            if (failAfter_ >= 0 && frames_ >= failAfter_) {
+                failed_ = true;
+                return;
+            }
+            glViewport(0, 0, target->width(), target->height());
+            glClearColor(0.2f, 0.5f, 0.8f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            target->present();
+            ++frames_;
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        }
+    }
+
+    long failAfter_;
+    bool badTeardown_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> failed_{false};
+    std::atomic<std::int64_t> frames_{0};
+    std::thread thread_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("usage: x11_fake_saver draw|fail-after-N|throw|bad-teardown [options]\n",
+                   stderr);
+        return 64;
+    }
+    std::string behaviour = argv[1];
+    std::vector<std::string> args(argv + 2, argv + argc);
+    ParsedCommandLine parsed = parseHostCommandLine(args);
+    if (!parsed.options)
+        return HostExit::usage;
+    long failAfter = -1;
+    if (behaviour.starts_with("fail-after-"))
+        failAfter = std::stol(behaviour.substr(11));
+    XInitThreads();
+    try {
+        return runX11Host(*parsed.options, [&]() -> std::unique_ptr<Animation> {
+            if (behaviour == "throw")
+                throw std::runtime_error("cannot build");
+            return std::make_unique<ClearingAnimation>(failAfter, behaviour == "bad-teardown");
+        });
+    } catch (...) {
+        return HostExit::noGlMode;
+    }
+}
