@@ -9,6 +9,8 @@
 #include "host/win32/host_system.h"
 #include "host/win32/host_window_proc.h"
 #include "host/win32/password_verifier.h"
+#include "host/win32/saver_window_proc.h"
+#include "kernel/universe.h"
 
 #include <windows.h>
 
@@ -327,6 +329,21 @@ TEST_F(HostRuntime, AnExceptionInsideTheWindowProcedureEndsTheRunWithMinusOne) {
     MSG quit{};
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(static_cast<int>(quit.wParam), -1);
+}
+
+TEST_F(HostRuntime, AFailedSimulationEndsTheRunWithMinusOneInsteadOfFreezingThePicture) {
+    // Without a drawing target the Loader cannot start: the simulation fails.
+    CreateUniverse();
+    ASSERT_NE(currentUniverse(), nullptr);
+    ASSERT_TRUE(currentUniverse()->waitUntilEnded(10000));
+    ASSERT_TRUE(currentUniverse()->simulationFailed());
+    send(WM_TIMER, SimulationWatchTimer);
+    EXPECT_EQ(currentUniverse(), nullptr);
+    EXPECT_TRUE(hostState().runFailed);
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(static_cast<int>(quit.wParam), -1);
+    DestroyUniverse(); // nothing left: harmless
 }
 
 TEST_F(HostRuntime, AnExceptionEscapingTheModeEndsHostMainWithMinusOneAndClearsTheRunningFlag) {
