@@ -88,11 +88,12 @@ int runSimulateMode(int argc, char** argv) {
     const bool dumpToStdout = options.dumpPath == "-";
     std::FILE* text = dumpToStdout ? stderr : stdout;
 
+    // Without --time the picture follows the machine's clock, as the saver's does.
     SystemClock systemClock;
-    const Clock::HourMinute now = systemClock.localHourMinute();
-    FixedClock clock(options.hour.value_or(now.hour), options.minute.value_or(now.minute),
-                     systemClock.calendarSeconds());
-    ScopedClock useClock(clock);
+    FixedClock fixedClock(options.hour.value_or(0), options.minute.value_or(0),
+                          systemClock.calendarSeconds());
+    ScopedClock useClock(options.hour.has_value() ? static_cast<Clock&>(fixedClock)
+                                                  : static_cast<Clock&>(systemClock));
     const std::uint32_t seed =
         options.seed.value_or(static_cast<std::uint32_t>(systemClock.calendarSeconds()));
 

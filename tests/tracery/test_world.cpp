@@ -4,6 +4,8 @@
 
 #include <memory>
 
+using Elements = std::vector<NS_AttributesCollection::AttributesCollectionElement*>;
+
 TestWorld::TestWorld() {
     handlers_.insert(new NS_SystemHandler::SystemHandler(this));
 }
@@ -17,10 +19,10 @@ TestWorld::~TestWorld() noexcept {
 }
 
 void TestWorld::start() {
-    std::vector<NS_AttributesCollection::AttributesCollectionElement*> elements;
+    Elements elements;
     handlers_.elements(elements);
     for (auto* element : elements)
-        dynamic_cast<NS_AttributeHandler::AttributeHandler*>(element)->start();
+        dynamic_cast<NS_AttributeHandler::AttributeHandler&>(*element).start();
 }
 
 void TestWorld::tick() {
@@ -30,7 +32,7 @@ void TestWorld::tick() {
 
 void TestWorld::broadcast(std::uint32_t code) {
     NS_Events::Event event(NS_ObjectIndex::ObjectIndex(), std::wstring(), code);
-    std::vector<NS_AttributesCollection::AttributesCollectionElement*> elements;
+    Elements elements;
     handlers_.elements(elements);
     for (auto* element : elements) {
         event.receiver = element->name();
@@ -63,9 +65,8 @@ NS_Object::Object* TestWorld::createObject() {
     object->self.assignNewUniqueId();
     objects_.insert(object.get());
     NS_Object::Object* created = object.release();
-    dynamic_cast<NS_SystemHandler::SystemHandler*>(
-        findHandler(NS_SystemHandler::SystemHandler::handlerName))
-        ->attachIndex(*created);
+    dynamic_cast<NS_SystemHandler::SystemHandler&>(*findHandler(L"ObjectIndex"))
+        .attachIndex(*created);
     return created;
 }
 
@@ -74,22 +75,22 @@ void TestWorld::destroyObject(const NS_ObjectIndex::ObjectIndex& ref) {
     if (object == nullptr)
         throw new NS_AttributeHandler::Exception();
     const NS_ObjectIndex::ObjectIndex copy = ref;
-    std::vector<NS_AttributesCollection::AttributesCollectionElement*> snapshot;
+    Elements snapshot;
     object->attributes.elements(snapshot);
     for (auto* element : snapshot) {
         const std::wstring name = element->name();
-        if (name != NS_SystemHandler::SystemHandler::handlerName)
+        if (name != L"ObjectIndex")
             findHandler(name)->removeAttribute(copy);
     }
     objects_.remove(copy);
 }
 
-int TestWorld::countEvents(const std::wstring& sender, std::uint32_t code,
-                           const NS_ObjectIndex::ObjectIndex* object) const {
-    int count = 0;
-    for (const NS_Events::Event& event : events_)
-        if (event.receiver == L"Listener" && event.sender == sender && event.code == code &&
-            (object == nullptr || event.object.uniqueId == object->uniqueId))
-            ++count;
-    return count;
+std::vector<NS_Events::Event> TestWorld::received(const std::wstring& sender, std::uint32_t code,
+                                                  const NS_ObjectIndex::ObjectIndex* object) const {
+    std::vector<NS_Events::Event> out;
+    for (const NS_Events::Event& e : events_)
+        if (e.receiver == L"Listener" && e.sender == sender && e.code == code &&
+            (object == nullptr || e.object.uniqueId == object->uniqueId))
+            out.push_back(e);
+    return out;
 }

@@ -1,22 +1,19 @@
 #pragma once
 
 #include "kernel/attribute_handler.h"
-#include "kernel/events.h"
 #include "kernel/handlers_collection.h"
 #include "kernel/objects_collection.h"
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
-// A handler that only listens: subscribes to every code of the named
-// publishers when started, so their events show up in TestWorld::events().
+// Subscribes to every code of the named publishers when started, so that their
+// events reach the dispatch (and TestWorld's record) even without other listeners.
 class Listener : public NS_AttributeHandler::AttributeHandler {
 public:
-    Listener(NS_AttributeHandler::UniverseForHandler* universe_,
-             std::vector<std::wstring> publishers)
-        : AttributeHandler(universe_), publishers_(std::move(publishers)) {
+    Listener(NS_AttributeHandler::UniverseForHandler* u, std::vector<std::wstring> publishers)
+        : AttributeHandler(u), publishers_(std::move(publishers)) {
         setName(L"Listener");
     }
     void start() override {
@@ -28,36 +25,20 @@ private:
     std::vector<std::wstring> publishers_;
 };
 
-// Calls `operation` and reports whether it threw the handler exception (deleting it).
-template <class F> bool throwsHandlerException(F operation) {
-    try {
-        operation();
-    } catch (NS_AttributeHandler::Exception* e) {
-        delete e;
-        return true;
-    }
-    return false;
-}
-
-// A single-threaded stand-in for the universe: the same object table, handler
-// collection and queue discipline, but the test decides when a tick runs and
-// can inspect every event handed out. Handlers are added, then started (in
-// ascending name order) before the first tick.
+// A single-threaded universe with the kernel's queue discipline: the test
+// decides when a tick runs and sees every event handed out.
 class TestWorld final : public NS_AttributeHandler::UniverseForHandler {
 public:
     TestWorld();
     ~TestWorld() noexcept;
-    TestWorld(const TestWorld&) = delete;
-    TestWorld& operator=(const TestWorld&) = delete;
 
-    // Adopts the handler.
     template <class H> H* add(H* handler) {
         handlers_.insert(handler);
         return handler;
     }
-    // Calls start on every handler, in ascending name order.
+    // start() on every handler, in ascending name order.
     void start();
-    // One tick: Step to every handler, dispatch, Render to every handler, dispatch.
+    // Step to every handler and dispatch, then the same with Render.
     void tick();
     void dispatch();
 
@@ -68,14 +49,16 @@ public:
     NS_Events::EventQueue& eventQueue() override { return queue_; }
     NS_TimeService::TimeStamp currentTime() override { return {}; }
 
-    // Every event handed to a handler since the last clearEvents.
-    const std::vector<NS_Events::Event>& events() const { return events_; }
     void clearEvents() { events_.clear(); }
-    // Events handed to the Listener with that sender, code and (when not
-    // null) object: each event counted once, however many receive it.
-    int countEvents(const std::wstring& sender, std::uint32_t code,
-                    const NS_ObjectIndex::ObjectIndex* object = nullptr) const;
-
+    // Events the Listener received from `sender` with `code` (about `object`
+    // when given), in dispatch order.
+    std::vector<NS_Events::Event>
+    received(const std::wstring& sender, std::uint32_t code,
+             const NS_ObjectIndex::ObjectIndex* object = nullptr) const;
+    int count(const std::wstring& sender, std::uint32_t code,
+              const NS_ObjectIndex::ObjectIndex* object = nullptr) const {
+        return static_cast<int>(received(sender, code, object).size());
+    }
     std::size_t liveObjects() const { return objects_.liveCount(); }
 
 private:
