@@ -20,5 +20,9 @@ inline std::vector<std::string> saverCommand(std::vector<std::string> args) {
 
 // Bounds for a busy two-core machine running Mesa's software renderer.
 constexpr int startupMs = 10000; // window up and showing frames
-constexpr int exitMs = 2000;     // gone after the event that ends it
-constexpr int settleMs = 800;    // still running after input it must ignore
+// Gone after the event that ends it. Typically well under a second; a hack
+// whose window vanishes mid-frame first finishes that frame, which Mesa draws
+// slowly once its drawable is gone (up to about a second when the machine is
+// busy).
+constexpr int exitMs = 5000;
+constexpr int settleMs = 800; // still running after input it must ignore
