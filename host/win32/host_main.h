@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+// The process entry: skips the program name on the wide command line, runs
+// HostMain with the rest and ends the process with its result.
+[[noreturn]] void HostEntry();
+
+// The command tail after the program name and the blanks that follow it.
+const wchar_t* CommandTail(const wchar_t* commandLine);
+
+// Dispatches on the mode letter and returns the exit code: full screen and
+// preview give the loop's quit code, configure the about box's result, change
+// password 0; an unknown letter, an unusable preview window or the password
+// mode outside the 9x family -1. Anything thrown or faulting in between ends
+// the run with -1 as well.
+int HostMain(HINSTANCE instance, const wchar_t* tail);
+
+// Decimal digits from `position` up to the first non-digit, wrapping in
+// unsigned 32-bit arithmetic; 0 when there is no digit.
+UINT ParseWindowHandle(const wchar_t* position);
+
+// Full screen (no parent) or preview inside `parent`; the loop's quit code.
+int RunSaver(HWND parent);
+// Configure mode: the modal about box over `parent`; its result.
+int ShowAboutBox(HWND parent);

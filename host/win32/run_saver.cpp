@@ -1,0 +1,102 @@
+#include "host/win32/about_dialog.h"
+#include "host/win32/host_main.h"
+#include "host/win32/host_state.h"
+#include "host/win32/host_system.h"
+#include "host/win32/host_window_proc.h"
+#include "host/win32/password_verifier.h"
+
+namespace {
+
+constexpr const wchar_t* SaverClassName = L"WindowsScreenSaverClass";
+constexpr const wchar_t* FullScreenTitle = L"Screen Saver";
+constexpr const wchar_t* PreviewTitle = L"Preview";
+
+// The whole virtual screen; where the metrics report nothing, the clip box of
+// the screen's device context.
+RECT fullScreenRect() {
+    RECT rect{};
+    rect.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    rect.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width == 0 || height == 0) {
+        HDC screen = GetDC(nullptr);
+        GetClipBox(screen, &rect);
+        ReleaseDC(nullptr, screen);
+        return rect;
+    }
+    rect.right = rect.left + width;
+    rect.bottom = rect.top + height;
+    return rect;
+}
+
+} // namespace
+
+int RunSaver(HWND parent) {
+    HostState& state = hostState();
+
+    WNDCLASSW saverClass{};
+    saverClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    saverClass.lpfnWndProc = HostWindowProc;
+    saverClass.hInstance = state.instance;
+    saverClass.hIcon = LoadIconW(state.instance, MAKEINTRESOURCEW(SaverIconResource));
+    saverClass.hCursor = nullptr;
+    saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    saverClass.lpszClassName = SaverClassName;
+
+    RECT rect{};
+    if (parent != nullptr) {
+        GetClientRect(parent, &rect);
+        state.inPreview = true;
+    } else {
+        rect = fullScreenRect();
+        HWND running = FindWindowW(SaverClassName, FullScreenTitle);
+        if (running != nullptr && IsWindow(running)) {
+            SetForegroundWindow(running);
+            return 0;
+        }
+        state.acLineStatus = hostSystem().acLineStatus();
+        LoadPasswordVerifier();
+    }
+    state.autoPlayMessage = state.on9xFamily ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
+
+    HWND window = nullptr;
+    if (RegisterClassW(&saverClass) != 0) {
+        if (parent != nullptr)
+            window = CreateWindowExW(0, SaverClassName, PreviewTitle,
+                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, rect.right,
+                                     rect.bottom, parent, nullptr, state.instance, nullptr);
+        else
+            window =
+                CreateWindowExW(WS_EX_TOPMOST, SaverClassName, FullScreenTitle,
+                                WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                                nullptr, nullptr, state.instance, nullptr);
+    }
+
+    MSG message{};
+    if (window != nullptr) {
+        if (parent == nullptr)
+            SetForegroundWindow(window);
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        // A run ended by a failure leaves the window up: tear it down here so
+        // the universe and the contexts go in their proper order.
+        if (IsWindow(window))
+            DestroyWindow(window);
+    }
+    UnloadPasswordVerifier();
+    if (state.runFailed)
+        return -1;
+    return window != nullptr ? static_cast<int>(message.wParam) : 0;
+}
+
+int ShowAboutBox(HWND parent) {
+    HostState& state = hostState();
+    if (!PrepareDialogClasses(state.instance))
+        return 0;
+    return static_cast<int>(DialogBoxParamW(state.instance, MAKEINTRESOURCEW(AboutDialogResource),
+                                            parent, AboutDialogProc, 0));
+}
