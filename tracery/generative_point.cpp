@@ -7,24 +7,8 @@ using NS_ObjectIndex::ObjectIndex;
 const std::wstring GenerativePoint::handlerName = L"GenerativePoint";
 
 GenerativePoint::GenerativePoint(NS_AttributeHandler::UniverseForHandler* universe_)
-    : ValueKeepingHandler(universe_) {
+    : TypedValueHandler(universe_) {
     setName(handlerName);
-}
-
-void GenerativePoint::addAttribute(const ObjectIndex& ref) {
-    standardAddAttribute<GenerativePoint_value>(ref);
-    members_.insert(ref);
-}
-
-void GenerativePoint::setValue(const ObjectIndex& ref, NS_Attribute::AttributeValue* newValue) {
-    standardSetValue<GenerativePoint_value>(ref, newValue);
-}
-
-GenerativePoint_value* GenerativePoint::valueOf(const ObjectIndex& ref) {
-    NS_Attribute::Attribute* attribute = attributeOf(ref);
-    if (attribute == nullptr)
-        throw new NS_AttributeHandler::Exception();
-    return static_cast<GenerativePoint_value*>(attribute->value);
 }
 
 void GenerativePoint::handleEvent(const NS_Events::Event& event) {

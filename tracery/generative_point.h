@@ -36,20 +36,11 @@ public:
 // Handler "GenerativePoint": counts every branch point down once per Step and
 // destroys the ones nobody consumed: a point sends five ValueChanged and is
 // destroyed at the end of the sixth Step that visits it.
-class GenerativePoint : public ValueKeepingHandler {
+class GenerativePoint : public TypedValueHandler<GenerativePoint_value> {
 public:
     static const std::wstring handlerName;
 
     explicit GenerativePoint(NS_AttributeHandler::UniverseForHandler* universe_);
 
-    // Attaches a new GenerativePoint_value (no random draw).
-    void addAttribute(const NS_ObjectIndex::ObjectIndex& ref) override;
-    // Copies every field (the children list included) and posts ValueChanged,
-    // also when given the stored value itself.
-    void setValue(const NS_ObjectIndex::ObjectIndex& ref,
-                  NS_Attribute::AttributeValue* newValue) override;
     void handleEvent(const NS_Events::Event& event) override;
-
-    // The object's value; throws NS_AttributeHandler::Exception when absent.
-    GenerativePoint_value* valueOf(const NS_ObjectIndex::ObjectIndex& ref);
 };

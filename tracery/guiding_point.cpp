@@ -49,28 +49,12 @@ GuidingPoint_value::GuidingPoint_value()
     : length(MinSproutLength + random01() * (1.0 - MinSproutLength)) {}
 
 GuidingPoint::GuidingPoint(NS_AttributeHandler::UniverseForHandler* universe_)
-    : ValueKeepingHandler(universe_) {
+    : TypedValueHandler(universe_) {
     setName(handlerName);
 }
 
 void GuidingPoint::start() {
     subscribe(GenerativePoint::handlerName, NS_Events::AttributeAdded);
-}
-
-void GuidingPoint::addAttribute(const ObjectIndex& ref) {
-    standardAddAttribute<GuidingPoint_value>(ref);
-    members_.insert(ref);
-}
-
-void GuidingPoint::setValue(const ObjectIndex& ref, NS_Attribute::AttributeValue* newValue) {
-    standardSetValue<GuidingPoint_value>(ref, newValue);
-}
-
-GuidingPoint_value* GuidingPoint::valueOf(const ObjectIndex& ref) {
-    NS_Attribute::Attribute* attribute = attributeOf(ref);
-    if (attribute == nullptr)
-        throw new NS_AttributeHandler::Exception();
-    return static_cast<GuidingPoint_value*>(attribute->value);
 }
 
 void GuidingPoint::handleEvent(const NS_Events::Event& event) {

@@ -51,7 +51,7 @@ public:
 // steps have run out lays an end point (a new generative point) and sprouts its
 // children there, and is destroyed on the following Step. Sprouts every fresh
 // root as soon as it receives its generative point.
-class GuidingPoint : public ValueKeepingHandler {
+class GuidingPoint : public TypedValueHandler<GuidingPoint_value> {
 public:
     static const std::wstring handlerName;
 
@@ -59,20 +59,12 @@ public:
 
     // Subscribes to AttributeAdded of "GenerativePoint".
     void start() override;
-    // Attaches a new GuidingPoint_value (one random draw).
-    void addAttribute(const NS_ObjectIndex::ObjectIndex& ref) override;
-    // Copies every field and posts ValueChanged, also for the stored value itself.
-    void setValue(const NS_ObjectIndex::ObjectIndex& ref,
-                  NS_Attribute::AttributeValue* newValue) override;
     void handleEvent(const NS_Events::Event& event) override;
 
     // Creates the guides growing out of `generative` and lists them in its
     // children (replacing the old list), unless the maximum length is too
     // short. `parent` is the guide that ended there, or null for a root.
     void sprout(GenerativePoint_value& generative, const GuidingPoint_value* parent);
-
-    // The object's value; throws NS_AttributeHandler::Exception when absent.
-    GuidingPoint_value* valueOf(const NS_ObjectIndex::ObjectIndex& ref);
 
 private:
     // Looked up on first use; handlers live as long as their universe.

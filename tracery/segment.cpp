@@ -12,28 +12,12 @@ using namespace SegmentTunables;
 const std::wstring Segment::handlerName = L"Segment";
 
 Segment::Segment(NS_AttributeHandler::UniverseForHandler* universe_)
-    : ValueKeepingHandler(universe_) {
+    : TypedValueHandler(universe_) {
     setName(handlerName);
 }
 
 void Segment::start() {
     subscribe(GenerativePoint::handlerName, NS_Events::ValueChanged);
-}
-
-void Segment::addAttribute(const ObjectIndex& ref) {
-    standardAddAttribute<Segment_value>(ref);
-    members_.insert(ref);
-}
-
-void Segment::setValue(const ObjectIndex& ref, NS_Attribute::AttributeValue* newValue) {
-    standardSetValue<Segment_value>(ref, newValue);
-}
-
-Segment_value* Segment::valueOf(const ObjectIndex& ref) {
-    NS_Attribute::Attribute* attribute = attributeOf(ref);
-    if (attribute == nullptr)
-        throw new NS_AttributeHandler::Exception();
-    return static_cast<Segment_value*>(attribute->value);
 }
 
 GenerativePoint* Segment::generativePoints() {

@@ -52,7 +52,7 @@ constexpr double ThreePointCentreWeight = 0.3333;
 // travel, hands a fresh stroke over to the children of the first end point it
 // reaches, and withers strokes whose guides are gone until nothing moves, then
 // destroys them. Every stroke sends one ValueChanged per Step.
-class Segment : public ValueKeepingHandler {
+class Segment : public TypedValueHandler<Segment_value> {
 public:
     static const std::wstring handlerName;
 
@@ -60,9 +60,6 @@ public:
 
     // Subscribes to ValueChanged of "GenerativePoint".
     void start() override;
-    void addAttribute(const NS_ObjectIndex::ObjectIndex& ref) override;
-    void setValue(const NS_ObjectIndex::ObjectIndex& ref,
-                  NS_Attribute::AttributeValue* newValue) override;
     void handleEvent(const NS_Events::Event& event) override;
 
     // A new stroke from a ReadyForSegment point's children; none for no children.
@@ -71,9 +68,6 @@ public:
     void grow(Segment_value& v);
     // One Step of a withering stroke; true when no point moved.
     static bool wither(Segment_value& v);
-
-    // The object's value; throws NS_AttributeHandler::Exception when absent.
-    Segment_value* valueOf(const NS_ObjectIndex::ObjectIndex& ref);
 
 private:
     // Looked up on first use; handlers live as long as their universe.

@@ -44,3 +44,29 @@ protected:
         sendEvent(ref, attribute, NS_Events::ValueChanged);
     }
 };
+
+// The standard value operations for a handler whose attribute holds a V.
+template <class V> class TypedValueHandler : public ValueKeepingHandler {
+public:
+    using ValueKeepingHandler::ValueKeepingHandler;
+
+    // Attaches a newly constructed V (whatever its constructor draws), then
+    // records the object as a member.
+    void addAttribute(const NS_ObjectIndex::ObjectIndex& ref) override {
+        standardAddAttribute<V>(ref);
+        members_.insert(ref);
+    }
+    // Copies every field, also from the stored value itself, and posts
+    // ValueChanged.
+    void setValue(const NS_ObjectIndex::ObjectIndex& ref,
+                  NS_Attribute::AttributeValue* newValue) override {
+        standardSetValue<V>(ref, newValue);
+    }
+    // The object's value; throws NS_AttributeHandler::Exception when absent.
+    V* valueOf(const NS_ObjectIndex::ObjectIndex& ref) {
+        NS_Attribute::Attribute* attribute = attributeOf(ref);
+        if (attribute == nullptr)
+            throw new NS_AttributeHandler::Exception();
+        return static_cast<V*>(attribute->value);
+    }
+};
