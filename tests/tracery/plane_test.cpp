@@ -9,15 +9,13 @@ TEST(Random, ReproducesTheFifteenBitSequenceAndReachesBothEnds) {
     seedRandom(1);
     for (int value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464})
         EXPECT_EQ(randomNext15(), value);
-    seedRandom(stateBefore(0u));
-    EXPECT_EQ(random01(), 0.0);
-    seedRandom(stateBefore(0x7FFF0000u));
-    EXPECT_EQ(random01(), 1.0);
-    // Bit 31 of the state never reaches the output.
-    seedRandom(stateBefore(0xFFFF0000u));
-    EXPECT_EQ(random01(), 1.0);
-    seedRandom(stateBefore(0x00010000u));
-    EXPECT_EQ(random01(), 3.051850947599719e-05);
+    // The state a draw leaves -> random01; bit 31 never reaches the output.
+    const std::pair<std::uint32_t, double> draws[] = {
+        {0u, 0.0}, {0x7FFF0000u, 1.0}, {0xFFFF0000u, 1.0}, {0x00010000u, 3.051850947599719e-05}};
+    for (const auto& [state, value] : draws) {
+        seedRandom(stateBefore(state));
+        EXPECT_EQ(random01(), value) << std::hex << state;
+    }
 }
 
 TEST(Random, EachThreadStartsAtStateOne) {
@@ -39,7 +37,6 @@ TEST(FieldGrid, ReadsCellsColumnMajorAndZeroOnOrOutsideTheBorder) {
     grid.clear();
     grid.set(49, 38, 1.0);
     EXPECT_EQ(fieldValueAt(0.9999, 0.7499), 1.0);
-
     // Every readable cell, probed at its middle, is the only one lit.
     grid.clear();
     for (int c = 0; c < FieldGrid::Columns; ++c)
@@ -51,7 +48,6 @@ TEST(FieldGrid, ReadsCellsColumnMajorAndZeroOnOrOutsideTheBorder) {
             ASSERT_EQ(fieldValueAt(x + 0.04, y) + fieldValueAt(x, y + 1.0 / 26.0), 0.0);
             grid.set(c, r, 0.0);
         }
-
     for (int c = 0; c < FieldGrid::Columns; ++c)
         for (int r = 0; r < FieldGrid::Rows; ++r)
             grid.set(c, r, 1.0);
