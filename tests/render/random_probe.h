@@ -3,15 +3,17 @@
 #include "tracery/random.h"
 
 #include <cstdint>
+#include <vector>
 
-// The calling thread's generator state after n more draws from `state`; the current
-// state is left as it was. Lets a test count the draws an operation made.
-inline std::uint32_t stateAfterDraws(std::uint32_t state, int n) {
+// The next n random01 values from the current state, leaving the state untouched; `after`,
+// when given, receives the state those n draws end in. Lets a test count an operation's draws.
+inline std::vector<double> peekDraws(int n, std::uint32_t* after = nullptr) {
     const std::uint32_t saved = randomState();
-    seedRandom(state);
+    std::vector<double> draws;
     for (int k = 0; k < n; ++k)
-        randomNext15();
-    const std::uint32_t result = randomState();
+        draws.push_back(random01());
+    if (after)
+        *after = randomState();
     seedRandom(saved);
-    return result;
+    return draws;
 }

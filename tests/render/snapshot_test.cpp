@@ -1,3 +1,5 @@
+#include "host/headless/snapshot_mode.h"
+#include "host/headless/snapshot_options.h"
 #include "host/headless/snapshot_run.h"
 #include "kernel/universe.h"
 #include "render/loader.h"
@@ -5,54 +7,38 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 namespace fs = std::filesystem;
 
-// The pictures are checked on Mesa's software renderer, whatever GPU the machine has,
-// so that the figures below do not depend on a driver. Set before any EGL call of this
-// test program (the GL tests all start after static initialisation).
+// The pictures are checked on Mesa's software renderer, whatever GPU the machine has, so that
+// the figures below do not depend on a driver. Set before any EGL call of this program.
 const int softwareRendererOnly = setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
 
-// Where the fixed camera (fovy 21, aspect 1.3333333, eye at z = 4) puts points of the
-// tracery plane, in pixels of a top-down image, and back.
-const double focal = 1.0 / std::tan(10.5 * 3.14159265358979323846 / 180.0);
-struct Projection {
-    int width;
-    int height;
-    double pixelX(double x) const { return (focal / 1.3333333 * x / 4.0 + 1.0) * 0.5 * width; }
-    double pixelY(double y) const { return (1.0 - focal * y / 4.0) * 0.5 * height; }
-    double planeX(double px) const { return (px / width * 2.0 - 1.0) * 4.0 * 1.3333333 / focal; }
-    double planeY(double py) const { return (1.0 - py / height * 2.0) * 4.0 / focal; }
-};
-
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb pixel(const SnapshotImage& image, int x, int y) {
-    const std::size_t k = (static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
-                           static_cast<std::size_t>(x)) *
-                          3;
-    return {image.rgb[k], image.rgb[k + 1], image.rgb[k + 2]};
-}
-
-std::string readFile(const fs::path& path) {
-    std::string bytes;
-    if (std::FILE* f = std::fopen(path.string().c_str(), "rb")) {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.append(buffer, n);
-        std::fclose(f);
+// A command line from the words after the program name.
+struct CommandLine {
+    std::vector<std::string> words;
+    std::vector<char*> argv;
+    explicit CommandLine(const std::string& line) {
+        std::istringstream in("veltrane " + line);
+        words.assign(std::istream_iterator<std::string>(in), {});
+        for (std::string& w : words)
+            argv.push_back(w.data());
     }
-    return bytes;
+    int argc() const { return static_cast<int>(argv.size()); }
+};
+
+std::string parse(const std::string& line, SnapshotOptions& options) {
+    CommandLine c(line);
+    return parseSnapshotOptions(c.argc(), c.argv.data(), options);
 }
 
 fs::path scratchDir(const std::string& name) {
@@ -64,167 +50,162 @@ fs::path scratchDir(const std::string& name) {
 
 SnapshotOptions fixedOptions(int width, int height, std::int64_t ticks) {
     SnapshotOptions o;
-    o.width = width;
-    o.height = height;
-    o.ticks = ticks;
-    o.hour = 12;
-    o.minute = 34;
-    o.seed = 7;
+    o.width = width, o.height = height, o.ticks = ticks;
+    o.hour = 12, o.minute = 34, o.seed = 7;
     return o;
 }
 } // namespace
 
-// After 30 s of saver time the picture is black with the light's glow, and the strokes
-// lie over the clock's lit cells: the clock is what the strokes draw.
+// After 30 s of saver time the picture is black with the light's glow, and the strokes lie over
+// the clock's lit cells: the clock is what the strokes draw.
 TEST(Snapshot, StrokesDrawTheClockOnABlackBackgroundWithTheLightsGlow) {
     const int width = 640;
     const int height = 480;
-    SnapshotOptions options = fixedOptions(width, height, 900);
     FieldGrid grid;
     MovingLight light;
-    std::size_t strokes = 0;
     SnapshotImage image;
+    auto inspect = [&](NS_Universe::Universe& universe) {
+        grid = FieldGrid::shared();
+        const auto* loader = dynamic_cast<Loader*>(universe.findHandler(L"Loader"));
+        ASSERT_NE(loader, nullptr);
+        light = loader->movingLight();
+    };
     std::string error;
     const SnapshotStatus status =
-        runSnapshot(options, error, &image, [&](NS_Universe::Universe& universe) {
-            grid = FieldGrid::shared();
-            const auto* loader = dynamic_cast<Loader*>(universe.findHandler(L"Loader"));
-            ASSERT_NE(loader, nullptr);
-            light = loader->movingLight();
-            strokes = loader->strokeSet().size();
-        });
+        runSnapshot(fixedOptions(width, height, 900), error, &image, inspect);
     ASSERT_EQ(status, SnapshotStatus::Ok) << error;
-    ASSERT_EQ(image.width, width);
-    ASSERT_EQ(image.height, height);
-    EXPECT_GT(strokes, 20u);
+    ASSERT_TRUE(image.width == width && image.height == height);
+    auto rgb = [&](int x, int y, int c) {
+        return int{image.rgb[static_cast<std::size_t>(3 * (y * width + x) + c)]};
+    };
 
-    const Projection at{width, height};
-    // Black background over most of the picture.
-    std::size_t black = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Rgb p = pixel(image, x, y);
-            black += (p.r + p.g + p.b < 24) ? 1u : 0u;
-        }
-    EXPECT_GT(black, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) / 2);
+    // The fixed camera (fovy 21, aspect 1.3333333, eye at z = 4) maps the tracery plane to
+    // pixels of the top-down image.
+    const double focal = 1.0 / std::tan(10.5 * 3.14159265358979323846 / 180.0);
+    auto pixelX = [&](double x) { return (focal / 1.3333333 * x / 4.0 + 1.0) * 0.5 * width; };
+    auto pixelY = [&](double y) { return (1.0 - focal * y / 4.0) * 0.5 * height; };
 
     // The light's glow: white at its centre, drawn over everything.
     ASSERT_GT(light.intensity, 0.05);
-    const int lx = static_cast<int>(at.pixelX(light.position.x));
-    const int ly = static_cast<int>(at.pixelY(light.position.y));
+    const int lx = static_cast<int>(pixelX(light.position.x));
+    const int ly = static_cast<int>(pixelY(light.position.y));
     if (lx >= 0 && lx < width && ly >= 0 && ly < height) {
-        const Rgb p = pixel(image, lx, ly);
-        EXPECT_GT(p.r, 200);
-        EXPECT_GT(p.g, 200);
-        EXPECT_GT(p.b, 200);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_GT(rgb(lx, ly, c), 200) << "channel " << c;
     }
-    const double spriteLeft = at.pixelX(light.position.x - light.intensity) - 2;
-    const double spriteRight = at.pixelX(light.position.x + light.intensity) + 2;
-    const double spriteTop = at.pixelY(light.position.y + light.intensity) - 2;
-    const double spriteBottom = at.pixelY(light.position.y - light.intensity) + 2;
 
-    // Stroke pixels: the material's ambient gives every stroke pixel a red component,
-    // which the teal particles (red 0) and the black background lack. The light's sprite
-    // is left out. A stroke bulges a little beyond the guides' paths, so "over a lit
-    // cell" allows a quarter of a cell around each one.
-    std::size_t litCells = 0;
-    for (int c = 0; c < FieldGrid::Columns; ++c)
-        for (int r = 0; r < FieldGrid::Rows - 1; ++r)
-            litCells += grid.at(c, r) == 1.0 ? 1u : 0u;
-    ASSERT_GT(litCells, 50u) << "12:34 must be painted";
+    // "Over a lit cell" allows a quarter of a cell around each: a stroke bulges a little beyond
+    // the guides' paths.
     auto nearLitCell = [&](double px, double py) {
-        for (double dx : {-0.01, 0.0, 0.01})
-            for (double dy : {-0.0096, 0.0, 0.0096}) {
-                const double x = px + dx;
-                const double y = py + dy;
-                if (x <= -1.0 || x >= 1.0 || y <= -0.75 || y >= 0.75)
-                    continue;
-                if (grid.at(static_cast<int>(25.0 * (x + 1.0)),
+        for (double x : {px - 0.01, px, px + 0.01})
+            for (double y : {py - 0.0096, py, py + 0.0096})
+                if (x > -1.0 && x < 1.0 && y > -0.75 && y < 0.75 &&
+                    grid.at(static_cast<int>(25.0 * (x + 1.0)),
                             static_cast<int>(26.0 * (y + 0.75))) == 1.0)
                     return true;
-            }
         return false;
     };
-    std::size_t strokePixels = 0;
-    std::size_t overLitCells = 0;
-    std::size_t overMirroredCells = 0;
-    std::size_t pixelsNearLitCells = 0;
+    // Stroke pixels: the material's ambient gives every stroke pixel a red component, which
+    // the teal particles (red 0) and the black background lack. The light's sprite is left out.
+    double black = 0, strokePixels = 0, overLit = 0, overMirrored = 0, nearLit = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            // Back from the pixel centre to the plane.
-            const double px = at.planeX(x + 0.5);
-            const double py = at.planeY(y + 0.5);
+            black += rgb(x, y, 0) + rgb(x, y, 1) + rgb(x, y, 2) < 24;
+            const double px = ((x + 0.5) / width * 2.0 - 1.0) * 4.0 * 1.3333333 / focal;
+            const double py = (1.0 - (y + 0.5) / height * 2.0) * 4.0 / focal;
             const bool near = nearLitCell(px, py);
-            pixelsNearLitCells += near ? 1u : 0u;
-            if (x >= spriteLeft && x <= spriteRight && y >= spriteTop && y <= spriteBottom)
+            nearLit += near;
+            if (std::fabs(px - light.position.x) <= light.intensity + 0.02 &&
+                std::fabs(py - light.position.y) <= light.intensity + 0.02)
                 continue;
-            if (pixel(image, x, y).r < 30)
+            if (rgb(x, y, 0) < 30)
                 continue;
             ++strokePixels;
-            overLitCells += near ? 1u : 0u;
-            overMirroredCells += nearLitCell(px, -py) ? 1u : 0u;
+            overLit += near;
+            overMirrored += nearLitCell(px, -py);
         }
     }
-    ASSERT_GT(strokePixels, 2000u);
-    // The lit cells cover a small part of the picture, so strokes placed anywhere else
-    // could not pass.
-    EXPECT_LT(static_cast<double>(pixelsNearLitCells) / (width * height), 0.35);
-    const double share = static_cast<double>(overLitCells) / static_cast<double>(strokePixels);
-    EXPECT_GE(share, 0.70) << overLitCells << " of " << strokePixels << " stroke pixels";
+    EXPECT_GT(black / (width * height), 0.5);
+    ASSERT_GT(strokePixels, 2000);
+    // The lit cells cover a small part of the picture: strokes placed anywhere else fail.
+    EXPECT_LT(nearLit / (width * height), 0.35);
+    EXPECT_GE(overLit / strokePixels, 0.70) << overLit << " of " << strokePixels;
     // Upside down, the digits would match far worse: the picture is the right way up.
-    const double mirrored =
-        static_cast<double>(overMirroredCells) / static_cast<double>(strokePixels);
-    EXPECT_LT(mirrored, share - 0.1) << "mirrored " << mirrored << " vs " << share;
+    EXPECT_LT(overMirrored / strokePixels, overLit / strokePixels - 0.1);
 }
 
 TEST(Snapshot, SameSeedTimeAndSizeGiveTheSamePng) {
     const fs::path dir = scratchDir("twice");
-    std::string first;
+    std::string png[2];
     for (int run = 0; run < 2; ++run) {
         SnapshotOptions options = fixedOptions(320, 240, 300);
         options.file = (dir / ("run" + std::to_string(run) + ".png")).string();
         std::string error;
         ASSERT_EQ(runSnapshot(options, error), SnapshotStatus::Ok) << error;
-        const std::string bytes = readFile(options.file);
-        ASSERT_GT(bytes.size(), 100u);
-        ASSERT_EQ(bytes.substr(1, 3), "PNG");
-        if (run == 0)
-            first = bytes;
-        else
-            EXPECT_TRUE(bytes == first) << "the two runs differ";
+        png[run].resize(fs::file_size(options.file));
+        std::ifstream(options.file, std::ios::binary).read(png[run].data(), std::ssize(png[run]));
     }
+    ASSERT_EQ(png[0].substr(1, 3), "PNG");
+    EXPECT_TRUE(png[0] == png[1]) << "the two runs differ";
     fs::remove_all(dir);
 }
 
-TEST(Snapshot, WritesEveryKthFrameAndStopsClearlyAtOneItCannotWrite) {
+TEST(Snapshot, WritesEveryKthFrameAndStopsWithItsNameAtOneItCannotWrite) {
     const fs::path dir = scratchDir("frames");
-    SnapshotOptions options = fixedOptions(64, 48, 7);
-    options.framesDir = (dir / "seq").string();
+    fs::create_directories(dir / "frame_000006.png"); // a directory in the way
+    SnapshotOptions options = fixedOptions(64, 48, 10);
+    options.framesDir = dir.string();
     options.every = 3;
     std::string error;
-    ASSERT_EQ(runSnapshot(options, error), SnapshotStatus::Ok) << error;
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(options.framesDir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"frame_000003.png", "frame_000006.png"}));
-
-    // Mid-run: the run ends with that frame's name, not a generic simulation failure,
-    // and the teardown survives the context left on the ended thread.
-    fs::create_directories(dir / "blocked" / "frame_000002.png");
-    options.framesDir = (dir / "blocked").string();
-    options.every = 1;
+    // Not a generic simulation failure, and the teardown survives the context left on the
+    // ended simulation thread.
     EXPECT_EQ(runSnapshot(options, error), SnapshotStatus::WriteFailed);
-    EXPECT_NE(error.find("frame_000002.png"), std::string::npos) << error;
-    EXPECT_TRUE(fs::exists(dir / "blocked" / "frame_000001.png"));
-    EXPECT_FALSE(fs::exists(dir / "blocked" / "frame_000003.png"));
+    EXPECT_NE(error.find("frame_000006.png"), std::string::npos) << error;
+    EXPECT_TRUE(fs::exists(dir / "frame_000003.png"));
+    for (const char* absent : {"frame_000001.png", "frame_000002.png", "frame_000009.png"})
+        EXPECT_FALSE(fs::exists(dir / absent)) << absent;
     fs::remove_all(dir);
 }
 
-TEST(Snapshot, UnwritableFileFailsBeforeRendering) {
-    SnapshotOptions options = fixedOptions(64, 48, 900000); // would take minutes
-    options.file = (scratchDir("unwritable") / "missing" / "out.png").string();
-    std::string error;
-    EXPECT_EQ(runSnapshot(options, error), SnapshotStatus::WriteFailed);
-    EXPECT_NE(error.find("out.png"), std::string::npos) << error;
+TEST(Snapshot, UnwritableFileExitsNonZeroNamingItBeforeRendering) {
+    // 900000 ticks would take minutes: the check must come first.
+    const fs::path file = scratchDir("unwritable") / "missing" / "out.png";
+    CommandLine c("--snapshot " + file.string() + " --size 64x48 --ticks 900000");
+    testing::internal::CaptureStderr();
+    const int status = runSnapshotMode(c.argc(), c.argv.data());
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, static_cast<int>(SnapshotStatus::WriteFailed));
+    EXPECT_NE(message.find("out.png"), std::string::npos) << message;
+}
+
+TEST(SnapshotOptions, ReadsOptionsInAnyOrderAndLeavesUnsetOnesUnset) {
+    SnapshotOptions o;
+    ASSERT_EQ(parse("--snapshot out.png", o), "");
+    EXPECT_TRUE(o.file == "out.png" && !o.hour && !o.seed && o.framesDir.empty());
+
+    ASSERT_EQ(parse("--seed 4294967295 --snapshot a.png --time 07:05 --size 320x200 --ticks 12 "
+                    "--frames dir --every 3",
+                    o),
+              "");
+    EXPECT_EQ(o.file, "a.png");
+    EXPECT_EQ(*o.seed, 4294967295LL);
+    EXPECT_TRUE(*o.hour == 7 && *o.minute == 5 && o.width == 320 && o.height == 200);
+    EXPECT_TRUE(o.ticks == 12 && o.framesDir == "dir" && o.every == 3);
+    ASSERT_EQ(parse("--snapshot --frames seq", o), "") << "frames alone need no file";
+    EXPECT_TRUE(o.file.empty());
+}
+
+TEST(SnapshotOptions, RejectsMalformedOrOutOfRangeInput) {
+    for (const char* bad :
+         {"--snapshot", "--snapshot a.png --snapshot b.png", "--snapshot a.png x",
+          "--snapshot a.png --ticks", "--snapshot a.png --ticks 0",
+          "--snapshot a.png --ticks 12abc", "--snapshot a.png --ticks 999999999999999999999",
+          "--snapshot a.png --size 0x768", "--snapshot a.png --size 1024x",
+          "--snapshot a.png --size 9000x100", "--snapshot a.png --time 24:00",
+          "--snapshot a.png --time 12:60", "--snapshot a.png --seed -1",
+          "--snapshot a.png --seed 4294967296", "--snapshot a.png --every 2",
+          "--snapshot --frames d --every 0"}) {
+        SnapshotOptions o;
+        EXPECT_NE(parse(bad, o), "") << bad;
+    }
 }

@@ -7,8 +7,8 @@
 #include <initializer_list>
 
 namespace {
-Segment_value stroke(std::initializer_list<Vector2D> points, Vector2D centre, Vector2D axis,
-                     double thickness) {
+Segment_value stroke(std::initializer_list<Vector2D> points, Vector2D centre, double thickness,
+                     Vector2D axis = Vector2D(1.0, 0.0)) {
     Segment_value v;
     for (const Vector2D& p : points) {
         SegmentPoint sp;
@@ -21,59 +21,45 @@ Segment_value stroke(std::initializer_list<Vector2D> points, Vector2D centre, Ve
     return v;
 }
 
-void expectPoint(const StrokeNet& net, int i, int j, double x, double y, double z) {
-    const double* p = net.at(i, j);
-    EXPECT_DOUBLE_EQ(p[0], x) << "column " << i << " row " << j;
-    EXPECT_DOUBLE_EQ(p[1], y) << "column " << i << " row " << j;
-    EXPECT_DOUBLE_EQ(p[2], z) << "column " << i << " row " << j;
+// The net row by row (along the stroke), each row's three points across it, x y z each.
+void expectNet(const StrokeNet& net, std::initializer_list<double> want) {
+    for (int k = 0; k < StrokeNet::size; ++k)
+        EXPECT_NEAR(net.points[k], want.begin()[k], 1e-12)
+            << "point " << k / 3 << " axis " << k % 3;
 }
 } // namespace
 
-TEST(StrokeNet, TwoPointStrokeHasTipsAtBothEndsAndARaisedMiddle) {
-    // A vertical stroke of length 0.4 and thickness 0.5: w = 0.3 * 0.5 * 0.4 = 0.06.
-    const Segment_value v = stroke({{0.1, -0.2}, {0.1, 0.2}}, {0.1, 0.0}, {1.0, 0.0}, 0.5);
+TEST(StrokeNet, TwoPointStrokeHasTipsAtBothEndsAndAMiddleSpreadAlongTheGivenAxis) {
+    // Vertical, length 0.4, thickness 0.5: w = 0.3 * 0.5 * 0.4 = 0.06, spread across it.
     StrokeNet net;
-    ASSERT_TRUE(net.fill(v));
-    const double w = 0.06;
-    for (int i = 0; i < 3; ++i) {
-        expectPoint(net, i, 0, 0.1, -0.2, 0.0);
-        expectPoint(net, i, 2, 0.1, 0.2, 0.0);
-    }
-    // The middle row spreads along the given axis, here across the stroke.
-    expectPoint(net, 0, 1, 0.1 - w, 0.0, 0.0);
-    expectPoint(net, 1, 1, 0.1, 0.0, w);
-    expectPoint(net, 2, 1, 0.1 + w, 0.0, 0.0);
-    // Layout the evaluator reads: u (across) stride 3, v (along) stride 9.
-    EXPECT_EQ(net.at(1, 1), net.points + 12);
-    EXPECT_EQ(net.at(2, 2), net.points + 24);
+    ASSERT_TRUE(net.fill(stroke({{0.1, -0.2}, {0.1, 0.2}}, {0.1, 0.0}, 0.5)));
+    expectNet(net, {0.1,  -0.2, 0, 0.1, -0.2, 0,    0.1,  -0.2, 0, //
+                    0.04, 0,    0, 0.1, 0,    0.06, 0.16, 0,    0, //
+                    0.1,  0.2,  0, 0.1, 0.2,  0,    0.1,  0.2,  0});
+    EXPECT_EQ(net.at(2, 1), net.points + 15) << "u stride 3, v stride 9";
 }
 
 TEST(StrokeNet, ThreePointStrokeEndsInARaisedEdgeAndExtraPointsAreIgnored) {
-    const Segment_value v =
-        stroke({{0.0, 0.0}, {0.2, 0.1}, {0.4, -0.1}, {0.9, 0.9}}, {0.2, 0.0}, {1.0, 0.0}, 2.0);
     StrokeNet net;
-    ASSERT_TRUE(net.fill(v));
-    const double w = 0.3 * 2.0 * std::sqrt(0.05);
-    for (int i = 0; i < 3; ++i)
-        expectPoint(net, i, 0, 0.0, 0.0, 0.0);
-    expectPoint(net, 0, 1, 0.2 - w, 0.0, 0.0);
-    expectPoint(net, 1, 1, 0.2, 0.0, w);
-    expectPoint(net, 0, 2, 0.2, 0.1, 0.0);
-    expectPoint(net, 1, 2, 0.2, 0.0, w);
-    expectPoint(net, 2, 2, 0.4, -0.1, 0.0);
+    ASSERT_TRUE(net.fill(
+        stroke({{0.0, 0.0}, {0.2, 0.1}, {0.4, -0.1}, {0.9, 0.9}}, {0.2, 0.0}, 2.0, {0.6, 0.8})));
+    const double w = 0.6 * std::sqrt(0.05); // 0.3 * thickness * |p0 - p1|
+    const double left = 0.2 - 0.6 * w, right = 0.2 + 0.6 * w, down = -0.8 * w, up = 0.8 * w;
+    expectNet(net, {0,    0,    0, 0,   0, 0, 0,     0,    0, //
+                    left, down, 0, 0.2, 0, w, right, up,   0, //
+                    0.2,  0.1,  0, 0.2, 0, w, 0.4,   -0.1, 0});
 }
 
 TEST(StrokeNet, CoincidentPointsDrawFlatAndTooFewPointsDrawNothing) {
     StrokeNet net;
-    ASSERT_TRUE(net.fill(stroke({{0.3, 0.3}, {0.3, 0.3}, {0.5, 0.3}}, {0.4, 0.3}, {1, 0}, 3.0)));
+    ASSERT_TRUE(net.fill(stroke({{0.3, 0.3}, {0.3, 0.3}, {0.5, 0.3}}, {0.4, 0.3}, 3.0)));
     for (int k = 2; k < StrokeNet::size; k += 3)
         EXPECT_EQ(net.points[k], 0.0);
-
     // A value caught before its points were set must not be read past its end.
     for (double& p : net.points)
         p = 7.0;
-    EXPECT_FALSE(net.fill(stroke({}, {0, 0}, {0, 0}, 1.0)));
-    EXPECT_FALSE(net.fill(stroke({{0.1, 0.1}}, {0, 0}, {0, 0}, 1.0)));
+    EXPECT_FALSE(net.fill(stroke({}, {0, 0}, 1.0)));
+    EXPECT_FALSE(net.fill(stroke({{0.1, 0.1}}, {0, 0}, 1.0)));
     for (double p : net.points)
-        EXPECT_EQ(p, 7.0);
+        ASSERT_EQ(p, 7.0);
 }
