@@ -2,105 +2,85 @@
 // the screen is given back.
 #include <gtest/gtest.h>
 
-#include "tests/host/x11/child_process.h"
-#include "tests/host/x11/saver_command.h"
-#include "tests/host/x11/test_display.h"
+#include "tests/host/x11/x11_test_support.h"
 
 #include <filesystem>
 
 namespace {
-
-std::vector<std::string> fakeSaver(const std::string& behaviour,
-                                   std::vector<std::string> args = {}) {
-    std::vector<std::string> command = {FAKE_SAVER_BINARY, behaviour};
-    command.insert(command.end(), args.begin(), args.end());
-    return command;
-}
-
 // A display number with no server behind it.
-int freeDisplayNumber() {
+std::string freeDisplay() {
     for (int n = 150; n < 250; ++n) {
         if (!std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
             !std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)))
-            return n;
+            return ":" + std::to_string(n);
     }
-    return -1;
+    return ":0";
 }
-
 } // namespace
 
 TEST(HostCommandLineErrors, PrintUsageAndExitWithStatusOne) {
     for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
              {"--bogus"}, {"-window-id"}, {"-window-id", "zz"}, {"--geometry", "big"}}) {
-        ChildProcess saver(saverCommand(args));
-        EXPECT_EQ(saver.waitExit(exitMs), 1) << args[0];
-        EXPECT_NE(saver.errorOutput().find("usage:"), std::string::npos) << args[0];
+        ChildProcess run(saver(args));
+        EXPECT_EQ(run.waitExit(exitMs), 1) << args[0];
+        EXPECT_NE(run.errorOutput().find("usage:"), std::string::npos) << args[0];
     }
-    ChildProcess help(saverCommand({"--help"}));
-    EXPECT_EQ(help.waitExit(exitMs), 0);
-    ChildProcess version(saverCommand({"--version"}));
-    EXPECT_EQ(version.waitExit(exitMs), 0);
+    for (const char* harmless : {"--help", "--version"})
+        EXPECT_EQ(ChildProcess({VELTRANE_BINARY, harmless}).waitExit(exitMs), 0) << harmless;
 }
 
-TEST(HostEnvironmentErrors, MissingWindowsAndDisplaysAreReportedNotDrawnOn) {
+TEST(HostEnvironmentErrors, MissingWindowsDisplaysOrGlxAreReportedWithStatusTwoOr255) {
     TestDisplay display;
     Window gone = display.createWindow(10, 10);
     display.destroyWindow(gone);
-
-    ChildProcess byId(saverCommand({"--window-id", hexId(gone)}));
-    EXPECT_EQ(byId.waitExit(startupMs), 2);
-    EXPECT_NE(byId.errorOutput().find("no window"), std::string::npos) << byId.errorOutput();
-
-    ChildProcess badVariable(saverCommand({"--root"}), {"XSCREENSAVER_WINDOW=root"});
-    EXPECT_EQ(badVariable.waitExit(startupMs), 2);
-    EXPECT_NE(badVariable.errorOutput().find("XSCREENSAVER_WINDOW"), std::string::npos);
-
-    ChildProcess noServer(saverCommand({}), {"DISPLAY=:" + std::to_string(freeDisplayNumber())});
-    EXPECT_EQ(noServer.waitExit(startupMs), 2);
-    EXPECT_NE(noServer.errorOutput().find("cannot open the X display"), std::string::npos);
+    std::string noGlx = freeDisplay();
+    ChildProcess server({"/usr/bin/Xvfb", noGlx, "-nolisten", "tcp", "-extension", "GLX"});
+    ASSERT_TRUE(eventually(
+        10000, [&] { return std::filesystem::exists("/tmp/.X11-unix/X" + noGlx.substr(1)); }));
+    const struct {
+        std::vector<std::string> args, environment;
+        int status;
+        std::string message;
+    } cases[] = {
+        {{"--window-id", std::to_string(gone)}, {}, 2, "no window"},
+        {{"--root"}, {"XSCREENSAVER_WINDOW=root"}, 2, "XSCREENSAVER_WINDOW"},
+        {{}, {"DISPLAY=" + freeDisplay()}, 2, "cannot open the X display"},
+        {{}, {"DISPLAY=" + noGlx}, 255, "Screen saver can't set an appropriate OpenGL mode"},
+    };
+    for (const auto& c : cases) {
+        ChildProcess run(saver(c.args), c.environment);
+        EXPECT_EQ(run.waitExit(startupMs), c.status) << c.message;
+        EXPECT_NE(run.errorOutput().find(c.message), std::string::npos) << run.errorOutput();
+    }
+    server.signal(SIGTERM); // so it removes its lock and socket
+    server.waitExit(exitMs);
 }
 
-TEST(HostEnvironmentErrors, ServerWithoutGlxGetsTheOpenGlModeMessageAndStatus255) {
-    int number = freeDisplayNumber();
-    ASSERT_GE(number, 0);
-    std::string name = ":" + std::to_string(number);
-    ChildProcess server({"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-extension", "GLX"});
-    ASSERT_TRUE(eventually(10000, [&] {
-        return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number));
-    }));
-
-    ChildProcess saver(saverCommand({}), {"DISPLAY=" + name});
-    EXPECT_EQ(saver.waitExit(startupMs), 255);
-    EXPECT_NE(saver.errorOutput().find("Screen saver can't set an appropriate OpenGL mode"),
-              std::string::npos)
-        << saver.errorOutput();
-}
-
-TEST(SimulationErrors, AFailedSimulationEndsTheRunWithAMessageAndStatus3) {
+// The host with a stand-in animation that fails on cue.
+TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroStatus) {
     TestDisplay display;
     display.movePointer(300, 300);
-    ChildProcess saver(fakeSaver("fail-after-10"));
-    EXPECT_EQ(saver.waitExit(startupMs), 3);
-    EXPECT_NE(saver.errorOutput().find("simulation stopped"), std::string::npos)
-        << saver.errorOutput();
+    Window window = display.createWindow(200, 200);
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {{"fail-after-10"}, 3, "simulation stopped"},
+        // In a hack too: the daemon's window stays, the process goes.
+        {{"fail-after-10", "--window-id", std::to_string(window)}, 3, "simulation stopped"},
+        {{"throw"}, 255, ""},
+    };
+    for (const auto& c : cases) {
+        ChildProcess run(saver(c.args, FAKE_SAVER_BINARY));
+        EXPECT_EQ(run.waitExit(startupMs), c.status) << c.args.back();
+        EXPECT_NE(run.errorOutput().find(c.message), std::string::npos) << run.errorOutput();
+    }
     EXPECT_EQ(display.waitForWindow("Veltrane", 0), 0u) << "window left behind";
 
-    // In a hack too: the daemon's window stays, the process goes.
-    Window window = display.createWindow(200, 200);
-    ChildProcess hack(fakeSaver("fail-after-10", {"--window-id", hexId(window)}));
-    EXPECT_EQ(hack.waitExit(startupMs), 3);
-    display.destroyWindow(window);
-}
-
-TEST(SimulationErrors, FailuresToBuildOrTearDownTheAnimationAreNotReportedAsSuccess) {
-    TestDisplay display;
-    display.movePointer(300, 300);
-    ChildProcess cannotBuild(fakeSaver("throw"));
-    EXPECT_EQ(cannotBuild.waitExit(startupMs), 255);
-
-    ChildProcess badTeardown(fakeSaver("bad-teardown"));
+    ChildProcess badTeardown(saver({"bad-teardown"}, FAKE_SAVER_BINARY));
     ASSERT_NE(display.waitForWindow("Veltrane", startupMs), 0u);
-    pressKey("space");
+    xdotool("key space");
     EXPECT_EQ(badTeardown.waitExit(exitMs), 3);
     EXPECT_NE(badTeardown.errorOutput().find("shutting down"), std::string::npos);
 }

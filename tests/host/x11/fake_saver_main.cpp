@@ -1,6 +1,5 @@
 // The X11 host with a stand-in animation, so the host's own failure paths can
 // be driven: `x11_fake_saver BEHAVIOUR [host options...]` where BEHAVIOUR is
-//   draw          clear every frame to a colour on a thread of its own
 //   fail-after-N  draw N frames, then stop as a failed simulation does
 //   throw         the animation's construction throws
 //   bad-teardown  draw, and report an error when shut down
@@ -13,7 +12,6 @@
 #include <X11/Xlib.h>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -37,20 +35,13 @@ public:
 private:
     void run() {
         DrawingTarget* target = drawingTarget();
-        if (!target || !target->makeCurrent()) {
-            failed_ = true;
-            return;
-        }
-        while (!stop_) {
-            if (failAfter_ >= 0 && frames_ >= failAfter_) {
-                failed_ = true;
-                return;
-            }
+        failed_ = !target || !target->makeCurrent();
+        while (!stop_ && !failed_) {
             glViewport(0, 0, target->width(), target->height());
             glClearColor(0.2f, 0.5f, 0.8f, 1.0f);
             glClear(GL_COLOR_BUFFER_BIT);
             target->present();
-            ++frames_;
+            failed_ = ++frames_ == failAfter_;
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
         }
     }
@@ -66,19 +57,11 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs("usage: x11_fake_saver draw|fail-after-N|throw|bad-teardown [options]\n",
-                   stderr);
-        return 64;
-    }
-    std::string behaviour = argv[1];
-    std::vector<std::string> args(argv + 2, argv + argc);
-    ParsedCommandLine parsed = parseHostCommandLine(args);
+    std::string behaviour = argc > 1 ? argv[1] : "";
+    ParsedCommandLine parsed = parseHostCommandLine({argv + (argc > 1 ? 2 : 1), argv + argc});
     if (!parsed.options)
         return HostExit::usage;
-    long failAfter = -1;
-    if (behaviour.starts_with("fail-after-"))
-        failAfter = std::stol(behaviour.substr(11));
+    long failAfter = behaviour.starts_with("fail-after-") ? std::stol(behaviour.substr(11)) : -1;
     XInitThreads();
     try {
         return runX11Host(*parsed.options, [&]() -> std::unique_ptr<Animation> {

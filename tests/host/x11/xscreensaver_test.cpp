@@ -2,84 +2,66 @@
 // to run nothing but `veltrane --root`.
 #include <gtest/gtest.h>
 
-#include "tests/host/x11/child_process.h"
-#include "tests/host/x11/saver_command.h"
-#include "tests/host/x11/test_display.h"
+#include "tests/host/x11/x11_test_support.h"
 
-#include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <pwd.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 // A HOME for the daemon holding its settings, a copy of the saver and a
-// wrapper that records the hack's pid and arguments before exec'ing it. The
+// wrapper that records the hack's pid and window before exec'ing it. The
 // daemon refuses to launch hacks as root, so under root everything runs as
 // "nobody", which needs files it can read in a folder it owns.
-class DaemonHome {
-public:
+struct DaemonHome {
+    fs::path path;
+    bool asNobody = false;
+
     DaemonHome() {
         char pattern[] = "/tmp/veltrane-xscreensaver-XXXXXX";
-        path_ = mkdtemp(pattern);
-        fs::copy_file(VELTRANE_BINARY, path_ / "veltrane");
-        std::ofstream(path_ / "veltrane-hack")
-            << "#!/bin/sh\n"
-            << "echo \"$XSCREENSAVER_WINDOW\" > \"$HOME/window\"\n"
-            << "echo $$ > \"$HOME/pid\"\n"
-            << "exec \"$HOME/veltrane\" \"$@\"\n";
-        fs::permissions(path_ / "veltrane-hack",
-                        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                            fs::perms::others_read | fs::perms::others_exec);
-        std::ofstream(path_ / ".xscreensaver")
-            << "mode: one\n"
-            << "selected: 0\n"
-            << "lock: False\n"
-            << "splash: False\n"
-            << "fade: False\n"
-            << "unfade: False\n"
-            << "timeout: 0:30:00\n"
-            // The daemon renices hacks to 10 by default,
-            // which starves them on a busy machine.
-            << "nice: 0\n"
-            << "programs: GL: " << (path_ / "veltrane-hack").string() << " --root \\n\n";
-        if (geteuid() == 0) {
-            if (passwd* nobody = getpwnam("nobody")) {
-                for (const auto& entry : fs::recursive_directory_iterator(path_))
-                    chown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid);
-                chown(path_.c_str(), nobody->pw_uid, nobody->pw_gid);
-                asNobody_ = true;
-            }
+        path = mkdtemp(pattern);
+        fs::copy_file(VELTRANE_BINARY, path / "veltrane");
+        std::ofstream(path / "hack")
+            << "#!/bin/sh\necho \"$XSCREENSAVER_WINDOW\" > \"$HOME/window\"\n"
+               "echo $$ > \"$HOME/pid\"\nexec \"$HOME/veltrane\" \"$@\"\n";
+        fs::permissions(path / "hack",
+                        fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
+        // The daemon renices hacks to 10 by default, which starves them on a
+        // busy machine: hence nice 0.
+        std::ofstream(path / ".xscreensaver")
+            << "mode: one\nselected: 0\nlock: False\nsplash: False\nfade: False\n"
+               "unfade: False\ntimeout: 0:30:00\nnice: 0\nprograms: GL: "
+            << (path / "hack").string() << " --root \\n\n";
+        if (passwd* nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr) {
+            for (const auto& entry : fs::recursive_directory_iterator(path))
+                chown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid);
+            chown(path.c_str(), nobody->pw_uid, nobody->pw_gid);
+            asNobody = true;
         }
     }
-    ~DaemonHome() { fs::remove_all(path_); }
+    ~DaemonHome() { fs::remove_all(path); }
 
     // `program args...` as the daemon's user, with this HOME.
     std::vector<std::string> command(std::vector<std::string> program) const {
-        std::vector<std::string> full;
-        if (asNobody_)
-            full = {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-        full.insert(full.end(), {"/usr/bin/env", "HOME=" + path_.string()});
+        std::vector<std::string> full = {"/usr/bin/env", "HOME=" + path.string()};
+        if (asNobody)
+            full.insert(full.begin(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup",
+                                       "--clear-groups"});
         full.insert(full.end(), program.begin(), program.end());
         return full;
     }
     int control(const std::string& verb) const {
-        ChildProcess client(command({"/usr/bin/xscreensaver-command", verb}));
-        return client.waitExit(10000).value_or(-1);
+        return ChildProcess(command({"/usr/bin/xscreensaver-command", verb}))
+            .waitExit(10000)
+            .value_or(-1);
     }
     std::string read(const std::string& name) const {
-        std::ifstream in(path_ / name);
         std::string text;
-        std::getline(in, text);
+        std::getline(std::ifstream(path / name), text);
         return text;
     }
-
-private:
-    fs::path path_;
-    bool asNobody_ = false;
 };
 
 } // namespace
@@ -96,7 +78,6 @@ TEST(XScreenSaverDaemon, ActivationRunsTheSaverInItsWindowAndDeactivationEndsIt)
     ASSERT_EQ(home.control("-activate"), 0);
     ASSERT_TRUE(eventually(startupMs, [&] { return !home.read("pid").empty(); }))
         << daemon.errorOutput();
-    pid_t hack = std::stoi(home.read("pid"));
     // The daemon may run hacks in process groups of their own: make sure a
     // failing test does not leave this one behind.
     struct KillOnExit {
@@ -105,15 +86,14 @@ TEST(XScreenSaverDaemon, ActivationRunsTheSaverInItsWindowAndDeactivationEndsIt)
             if (processAlive(pid))
                 kill(pid, SIGKILL);
         }
-    } killOnExit{hack};
-    auto window = parseWindowIdForTest(home.read("window"));
-    EXPECT_TRUE(processAlive(hack));
+    } hack{std::stoi(home.read("pid"))};
+    Window window = std::strtoul(home.read("window").c_str(), nullptr, 0);
     ASSERT_NE(window, 0u) << "the daemon named no window";
     EXPECT_TRUE(display.showsNonBlack(window, startupMs)) << daemon.errorOutput();
-    EXPECT_TRUE(processAlive(hack)) << daemon.errorOutput();
+    EXPECT_TRUE(processAlive(hack.pid)) << daemon.errorOutput();
 
     ASSERT_EQ(home.control("-deactivate"), 0);
-    EXPECT_TRUE(eventually(10000, [&] { return !processAlive(hack); }))
+    EXPECT_TRUE(eventually(10000, [&] { return !processAlive(hack.pid); }))
         << "the saver outlived deactivation";
     home.control("-exit");
     EXPECT_TRUE(daemon.waitExit(5000)) << "the daemon did not exit";

@@ -1,0 +1,216 @@
+#pragma once
+// What the tests on the X display of the test run share: starting programs in
+// process groups of their own, and a connection for making, finding, looking
+// at and destroying windows around them.
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+// Bounds for a busy two-core machine running Mesa's software renderer.
+constexpr int startupMs = 10000; // window up and showing frames
+// Gone after the event that ends it. Typically well under a second; a hack
+// whose window vanishes mid-frame first finishes that frame, which Mesa draws
+// slowly once its drawable is gone.
+constexpr int exitMs = 5000;
+constexpr int settleMs = 800; // still running after input it must ignore
+
+// Polls `condition` every 20 ms until it holds or the timeout passes.
+template <typename Condition> bool eventually(int milliseconds, Condition condition) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// A program in a process group of its own, `environment` ("NAME=value") added
+// to the test's. Destruction kills the whole group (the XScreenSaver daemon's
+// helpers and hacks included) and reaps the leader, so a failing test leaves
+// nothing running.
+class ChildProcess {
+public:
+    explicit ChildProcess(std::vector<std::string> argv,
+                          std::vector<std::string> environment = {}) {
+        char pattern[] = "/tmp/veltrane-test-stderr-XXXXXX";
+        int errorFd = mkstemp(pattern);
+        errorFile_ = pattern;
+        pid_ = fork();
+        if (pid_ == 0) {
+            setpgid(0, 0);
+            for (auto& entry : environment)
+                putenv(entry.data());
+            int null = open("/dev/null", O_RDWR);
+            dup2(null, STDIN_FILENO);
+            dup2(null, STDOUT_FILENO);
+            dup2(errorFd, STDERR_FILENO);
+            std::vector<char*> args;
+            for (auto& arg : argv)
+                args.push_back(arg.data());
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(127);
+        }
+        setpgid(pid_, pid_); // also here, so the group exists before we ever signal it
+        close(errorFd);
+    }
+    ~ChildProcess() {
+        kill(-pid_, SIGKILL);
+        if (!status_)
+            waitpid(pid_, nullptr, 0);
+        std::remove(errorFile_.c_str());
+    }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The exit status (128 + signal if killed by one) if the process ended
+    // within the timeout, else nothing.
+    std::optional<int> waitExit(int milliseconds) {
+        eventually(milliseconds, [&] {
+            int raw = 0;
+            if (!status_ && waitpid(pid_, &raw, WNOHANG) == pid_)
+                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return status_.has_value();
+        });
+        return status_;
+    }
+    void signal(int number) { kill(pid_, number); }
+    std::string errorOutput() const {
+        std::stringstream text;
+        text << std::ifstream(errorFile_).rdbuf();
+        return text.str();
+    }
+
+private:
+    pid_t pid_;
+    std::optional<int> status_;
+    std::string errorFile_;
+};
+
+// True if a process with this id exists and is not a zombie.
+inline bool processAlive(pid_t pid) {
+    std::string line;
+    std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/stat"), line);
+    // The state letter follows the parenthesised command name.
+    auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+// Synthetic input through XTest, as a user's devices would produce it.
+inline void xdotool(const std::string& args) {
+    std::system(("xdotool " + args).c_str());
+}
+
+// The saver (or the host with a stand-in animation) with `args`.
+inline std::vector<std::string> saver(const std::vector<std::string>& args = {},
+                                      const char* binary = VELTRANE_BINARY) {
+    std::vector<std::string> command = {binary};
+    command.insert(command.end(), args.begin(), args.end());
+    return command;
+}
+
+class TestDisplay {
+public:
+    TestDisplay() : display_(XOpenDisplay(nullptr)) {
+        if (!display_)
+            throw std::runtime_error("no X display: run the tests under Xvfb (scripts/test does)");
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    }
+    ~TestDisplay() { XCloseDisplay(display_); }
+
+    // A mapped window titled `title`, or 0 if none appears in time.
+    Window waitForWindow(const std::string& title, int milliseconds) {
+        Window found = 0;
+        eventually(milliseconds, [&] { return (found = findTitled(root(), title)) != 0; });
+        return found;
+    }
+    // Its attributes; width 0 once it is gone.
+    XWindowAttributes attributes(Window window) {
+        XWindowAttributes result{};
+        XGetWindowAttributes(display_, window, &result);
+        return result;
+    }
+    Window createWindow(int width, int height) {
+        Window window = XCreateSimpleWindow(display_, root(), 0, 0, static_cast<unsigned>(width),
+                                            static_cast<unsigned>(height), 0, 0, 0);
+        XMapWindow(display_, window);
+        XSync(display_, False);
+        return window;
+    }
+    void destroyWindow(Window window) {
+        XDestroyWindow(display_, window);
+        XSync(display_, False);
+    }
+    // True once a sampled pixel of the window is not black within the timeout.
+    bool showsNonBlack(Window window, int milliseconds) {
+        return eventually(milliseconds, [&] {
+            XWindowAttributes a = attributes(window);
+            XImage* image = a.width > 0
+                                ? XGetImage(display_, window, 0, 0, static_cast<unsigned>(a.width),
+                                            static_cast<unsigned>(a.height), AllPlanes, ZPixmap)
+                                : nullptr;
+            bool lit = false;
+            for (int y = 0; image && y < a.height && !lit; y += 4)
+                for (int x = 0; x < a.width && !lit; x += 4)
+                    lit = (XGetPixel(image, x, y) & 0xffffffUL) != 0;
+            if (image)
+                XDestroyImage(image);
+            return lit;
+        });
+    }
+    // Moves the pointer as a user would: the server reports the motion to
+    // whoever listens, and has done so when this returns.
+    void movePointer(int x, int y) {
+        XWarpPointer(display_, None, root(), 0, 0, 0, 0, x, y);
+        XSync(display_, False);
+    }
+    // What a window manager sends when the user closes a window.
+    void closeLikeAWindowManager(Window window) {
+        XEvent event = {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", 0));
+        XSendEvent(display_, window, False, NoEventMask, &event);
+        XSync(display_, False);
+    }
+    Window root() const { return DefaultRootWindow(display_); }
+
+private:
+    Window findTitled(Window window, const std::string& title) {
+        char* name = nullptr;
+        if (XFetchName(display_, window, &name) && name) {
+            bool match = title == name;
+            XFree(name);
+            if (match && attributes(window).map_state == IsViewable)
+                return window;
+        }
+        Window rootReturn = 0, parent = 0, found = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display_, window, &rootReturn, &parent, &children, &count) && children) {
+            for (unsigned int i = 0; i < count && !found; ++i)
+                found = findTitled(children[i], title);
+            XFree(children);
+        }
+        return found;
+    }
+
+    Display* display_;
+};
