@@ -93,20 +93,3 @@ TEST(SimulationThread, StopRequestEndsAfterACompleteTick) {
     EXPECT_EQ(t.codes.back(), NS_Events::Render);
     EXPECT_LE(t.stamps.size(), 6u);
 }
-
-TEST(SimulationThread, StopBeforeTheFirstTickStillRunsTheStartPass) {
-    int starts = 0;
-    TestModel model([&](auto* u, auto& list) {
-        struct Starter : TestHandler {
-            Starter(NS_AttributeHandler::UniverseForHandler* uu, int* s)
-                : TestHandler(uu, L"Starter", nullptr), count(s) {}
-            void start() override { ++*count; }
-            int* count;
-        };
-        list.push_back(new Starter(u, &starts));
-    });
-    NS_Universe::Universe u(model, virtualTicks(0));
-    ASSERT_TRUE(u.waitUntilEnded(10000));
-    EXPECT_EQ(starts, 1);
-    EXPECT_EQ(u.ticksRun(), 0);
-}
