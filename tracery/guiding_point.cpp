@@ -65,13 +65,7 @@ void GuidingPoint::handleEvent(const NS_Events::Event& event) {
 }
 
 GenerativePoint* GuidingPoint::generativePoints() {
-    if (points_ == nullptr) {
-        points_ =
-            dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
-        if (points_ == nullptr)
-            throw new NS_AttributeHandler::Exception();
-    }
-    return points_;
+    return peer(points_);
 }
 
 void GuidingPoint::sproutFreshRoot(const ObjectIndex& ref) {

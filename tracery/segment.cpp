@@ -21,22 +21,11 @@ void Segment::start() {
 }
 
 GenerativePoint* Segment::generativePoints() {
-    if (points_ == nullptr) {
-        points_ =
-            dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
-        if (points_ == nullptr)
-            throw new NS_AttributeHandler::Exception();
-    }
-    return points_;
+    return peer(points_);
 }
 
 GuidingPoint* Segment::guidingPoints() {
-    if (guides_ == nullptr) {
-        guides_ = dynamic_cast<GuidingPoint*>(universe->findHandler(GuidingPoint::handlerName));
-        if (guides_ == nullptr)
-            throw new NS_AttributeHandler::Exception();
-    }
-    return guides_;
+    return peer(guides_);
 }
 
 void Segment::handleEvent(const NS_Events::Event& event) {

@@ -38,6 +38,16 @@ protected:
     // This handler's attribute on the object, or null when the object is gone.
     // Throws NS_AttributeHandler::Exception when the live object lacks it.
     NS_Attribute::Attribute* attributeOf(const NS_ObjectIndex::ObjectIndex& ref);
+    // Another handler of the same universe, by its type's handlerName, looked
+    // up once and kept in `cache`: handlers live as long as their universe.
+    template <class H> H* peer(H*& cache) {
+        if (cache == nullptr) {
+            cache = dynamic_cast<H*>(universe->findHandler(H::handlerName));
+            if (cache == nullptr)
+                throw new NS_AttributeHandler::Exception();
+        }
+        return cache;
+    }
     // Posts ValueChanged for a value changed in place, exactly as setValue with
     // the stored value itself does.
     void publish(const NS_ObjectIndex::ObjectIndex& ref, NS_Attribute::Attribute* attribute) {
