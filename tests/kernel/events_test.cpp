@@ -31,6 +31,6 @@ TEST(EventsSender, MasksSelectCodesAndCopiesFollowSubscriptionOrderDuplicatesInc
         codes.push_back(e.code);
     }
     EXPECT_EQ(receivers, (std::vector<std::wstring>{L"Field", L"Segment", L"Segment", L"Segment",
-                                                     L"Field", L"Field", L"Segment"}));
+                                                    L"Field", L"Field", L"Segment"}));
     EXPECT_EQ(codes, (std::vector<std::uint32_t>{1, 1, 2, 2, 4, 1, 1}));
 }
