@@ -45,6 +45,16 @@ void freeKernelException() {
 }
 } // namespace
 
+void runThreadEnd(Universe& universe) {
+    if (!universe.options_.onThreadEnd)
+        return;
+    try {
+        universe.options_.onThreadEnd();
+    } catch (...) {
+        freeKernelException();
+    }
+}
+
 void simulationThread(Universe* universe) {
     // An exception escaping here would end the thread without signalling done,
     // and the owner's destructor would then wait forever (a full-screen saver
@@ -72,6 +82,7 @@ void simulationThread(Universe* universe) {
         // The time service goes at the end of this scope, after done is set:
         // the owner may already be tearing down, but the service is this
         // thread's own.
+        runThreadEnd(*universe);
         universe->doneEvent->set();
         return;
     } catch (...) {
@@ -81,6 +92,7 @@ void simulationThread(Universe* universe) {
         universe->queue.clear();
         universe->failed_.store(true, std::memory_order_release);
     }
+    runThreadEnd(*universe);
     universe->doneEvent->set();
 }
 

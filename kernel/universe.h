@@ -30,6 +30,12 @@ struct RunOptions {
     // Runs on the simulation thread before the start pass (for example to seed
     // that thread's random generator). May throw: that fails the simulation.
     std::function<void()> onThreadStart;
+    // Runs on the simulation thread once it has stopped ticking, whether it
+    // stopped on request, at the tick limit or after a failure, and before
+    // doneEvent is set: the place to release what the thread made its own
+    // (the GL context), so the owner can delete it. Must not throw; an
+    // exception from it is swallowed, the thread ends all the same.
+    std::function<void()> onThreadEnd;
 };
 
 // The simulated world. Built and destroyed on one thread (the window thread);
@@ -91,6 +97,7 @@ public:
 private:
     friend void simulationThread(Universe* universe);
     friend void simulationThreadEntry(void* argument);
+    friend void runThreadEnd(Universe& universe);
 
     RunOptions options_;
     std::unique_ptr<NS_Platform::Thread> thread_;
@@ -105,5 +112,7 @@ private:
 // stopped (or the tick limit), then doneEvent. An exception that escapes ends
 // the thread as if stopped and marks the universe failed.
 void simulationThread(Universe* universe);
+// Calls the owner's onThreadEnd, if any, swallowing what it throws.
+void runThreadEnd(Universe& universe);
 
 } // namespace NS_Universe

@@ -81,8 +81,14 @@ TEST(SimulationThread, ALongTickIsFollowedByOneTickNotABurst) {
 TEST(SimulationThread, StopRequestEndsAfterACompleteTick) {
     Ticker t;
     TestModel model = tickerModel(t);
+    std::thread::id simulation;
+    std::thread::id endedOn;
+    int ends = 0;
     {
-        NS_Universe::Universe u(model, NS_Universe::RunOptions{});
+        NS_Universe::RunOptions options;
+        options.onThreadStart = [&simulation] { simulation = std::this_thread::get_id(); };
+        options.onThreadEnd = [&] { endedOn = std::this_thread::get_id(), ++ends; };
+        NS_Universe::Universe u(model, options);
         while (u.ticksRun() < 3)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         std::this_thread::sleep_for(std::chrono::milliseconds(10)); // most likely mid-wait
@@ -92,4 +98,6 @@ TEST(SimulationThread, StopRequestEndsAfterACompleteTick) {
     EXPECT_EQ(t.codes.size() % 2, 0u) << "every tick ran its Render pass";
     EXPECT_EQ(t.codes.back(), NS_Events::Render);
     EXPECT_LE(t.stamps.size(), 6u);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(endedOn, simulation) << "the end hook runs on the simulation thread";
 }

@@ -1,6 +1,7 @@
 #include "kernel/system_handler.h"
 #include "kernel_test_support.h"
 
+#include <atomic>
 #include <chrono>
 
 using namespace kernel_test;
@@ -184,9 +185,15 @@ TEST(Universe, AHandlerThatThrowsFailsTheSimulationAndTeardownStillCompletes) {
         {
             NS_Universe::RunOptions options;
             options.pacing = pacing;
+            std::atomic<int> ends{0};
+            options.onThreadEnd = [&ends] {
+                ++ends;
+                throw 1; // swallowed: the thread still signals done
+            };
             NS_Universe::Universe u(model, options);
             ASSERT_TRUE(u.waitUntilEnded(20000)) << "a failed simulation must end its thread";
             EXPECT_TRUE(u.simulationFailed());
+            EXPECT_EQ(ends.load(), 1) << "the thread's end hook runs after a failure too";
             EXPECT_EQ(u.ticksRun(), 2);
             u.createObject(); // the owner may still use the world and tear it down
         }

@@ -48,7 +48,7 @@ void run(std::int64_t ticks, std::uint32_t seed,
     } model;
     model.onTick = onTick;
     NS_Universe::Universe universe(
-        model, {NS_TimeService::Pacing::Virtual, ticks, [seed] { seedRandom(seed); }});
+        model, {NS_TimeService::Pacing::Virtual, ticks, [seed] { seedRandom(seed); }, {}});
     while (!universe.waitUntilEnded(1000)) {
     }
     EXPECT_FALSE(universe.simulationFailed());
