@@ -23,6 +23,8 @@ public:
 };
 
 // The machine's own clock and time zone (one implementation per platform).
+// The time zone is looked up again on every read, so a change of zone while
+// the saver runs shows on the next tick.
 class SystemClock final : public Clock {
 public:
     HourMinute localHourMinute() const override;
@@ -57,6 +59,28 @@ private:
     std::atomic<int> hour_{0};
     std::atomic<int> minute_{0};
     std::atomic<std::int64_t> seconds_{0};
+};
+
+// A virtual day: the local time starts at the given hour and minute and moves
+// on by exactly `millisecondsPerTick` each time `advance` is called (once per
+// tick), rolling over minutes, hours and midnight exactly as a real day does.
+// Written by the simulation thread that also reads it; atomic so that another
+// thread may look at it too.
+class SteppedClock final : public Clock {
+public:
+    SteppedClock(int hour, int minute, std::int64_t millisecondsPerTick, std::int64_t seconds = 0);
+
+    void advance() { ticks_.fetch_add(1, std::memory_order_relaxed); }
+    std::int64_t ticks() const { return ticks_.load(std::memory_order_relaxed); }
+
+    HourMinute localHourMinute() const override;
+    std::int64_t calendarSeconds() const override { return seconds_; }
+
+private:
+    std::int64_t startMilliseconds_;
+    std::int64_t millisecondsPerTick_;
+    std::int64_t seconds_;
+    std::atomic<std::int64_t> ticks_{0};
 };
 
 // The clock the tracery reads; the system clock unless replaced.

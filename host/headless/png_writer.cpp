@@ -1,10 +1,11 @@
 #include "host/headless/png_writer.h"
 
+#include "host/headless/output_file.h"
+
 #include <png.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
 namespace {
 // libpng reports errors by longjmp; the jump target must not own C++ objects, so all of
@@ -36,27 +37,16 @@ bool writeRows(std::FILE* file, int width, int height, const std::uint8_t* rgb) 
 }
 } // namespace
 
+bool encodePng(std::FILE* file, int width, int height, const std::vector<std::uint8_t>& rgb) {
+    if (width <= 0 || height <= 0 ||
+        rgb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3)
+        return false;
+    return writeRows(file, width, height, rgb.data());
+}
+
 bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
               std::string& error) {
-    if (width <= 0 || height <= 0 ||
-        rgb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) {
-        error = "cannot write " + path + ": the image has no pixels or the wrong size";
-        return false;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = writeRows(file, width, height, rgb.data());
-    const bool flushed = std::fflush(file) == 0;
-    const int savedErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !flushed || !closed) {
-        std::remove(path.c_str());
-        error = "cannot write " + path + ": " +
-                (written ? std::strerror(savedErrno) : "the PNG encoder failed");
-        return false;
-    }
-    return true;
+    const std::unique_ptr<OutputFile> file = OutputFile::prepare(path, error);
+    return file != nullptr &&
+           file->write([&](std::FILE* out) { return encodePng(out, width, height, rgb); }, error);
 }

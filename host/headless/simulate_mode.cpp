@@ -22,16 +22,22 @@ namespace {
 // every `every` ticks from the simulation thread.
 class SimulateModel : public NS_InitialModel::InitialModel {
 public:
-    SimulateModel(std::int64_t every, std::FILE* progress) : every_(every), progress_(progress) {}
+    // `day`, when given, is moved on by one tick after every tick.
+    SimulateModel(std::int64_t every, std::FILE* progress, SteppedClock* day)
+        : every_(every), progress_(progress), day_(day) {}
 
     void createHandlers(std::vector<NS_AttributeHandler::AttributeHandler*>& list) override {
         appendTraceryHandlers(universe, list);
-        if (every_ <= 0)
+        if (every_ <= 0 && day_ == nullptr)
             return;
         NS_AttributeHandler::UniverseForHandler* world = universe;
         lastReport_ = std::chrono::steady_clock::now();
+        // Render comes after the tick's Step work, so tick n reads the time
+        // of n - 1 ticks after the start: the first tick sees HH:MM:00.000.
         list.push_back(new TickObserver(world, [this, world](std::int64_t tick) {
-            if (tick % every_ == 0)
+            if (day_ != nullptr)
+                day_->advance();
+            if (every_ > 0 && tick % every_ == 0)
                 report(*world, tick);
         }));
     }
@@ -39,6 +45,7 @@ public:
 private:
     std::int64_t every_;
     std::FILE* progress_;
+    SteppedClock* day_;
     std::chrono::steady_clock::time_point lastReport_;
 
     void report(NS_AttributeHandler::UniverseForHandler& world, std::int64_t tick) {
@@ -63,6 +70,15 @@ private:
     }
 };
 
+// The saver's tick: the virtual day of --from moves on by this much per tick.
+constexpr std::int64_t TickMilliseconds = 30;
+
+// Output that silently went nowhere (a full disk, a closed pipe) must not end
+// in success.
+bool flushedCleanly(std::FILE* stream) {
+    return std::fflush(stream) == 0 && std::ferror(stream) == 0;
+}
+
 int usageError(const std::string& message) {
     std::fprintf(stderr, "veltrane: %s\n%s", message.c_str(), simulateUsage());
     return 1;
@@ -80,6 +96,10 @@ int runSimulateMode(int argc, char** argv) {
         return usageError(error);
     if (options.help) {
         std::fputs(simulateUsage(), stdout);
+        if (!flushedCleanly(stdout)) {
+            std::fputs("veltrane: writing the usage to standard output failed\n", stderr);
+            return 1;
+        }
         return 0;
     }
 
@@ -88,12 +108,18 @@ int runSimulateMode(int argc, char** argv) {
     const bool dumpToStdout = options.dumpPath == "-";
     std::FILE* text = dumpToStdout ? stderr : stdout;
 
-    // Without --time the picture follows the machine's clock, as the saver's does.
+    // Without --time or --from the picture follows the machine's clock, as the
+    // saver's does.
     SystemClock systemClock;
     FixedClock fixedClock(options.hour.value_or(0), options.minute.value_or(0),
                           systemClock.calendarSeconds());
-    ScopedClock useClock(options.hour.has_value() ? static_cast<Clock&>(fixedClock)
-                                                  : static_cast<Clock&>(systemClock));
+    SteppedClock dayClock(options.from ? options.from->hour : 0,
+                          options.from ? options.from->minute : 0, TickMilliseconds,
+                          systemClock.calendarSeconds());
+    Clock& clock = options.from   ? static_cast<Clock&>(dayClock)
+                   : options.hour ? static_cast<Clock&>(fixedClock)
+                                  : static_cast<Clock&>(systemClock);
+    ScopedClock useClock(clock);
     const std::uint32_t seed =
         options.seed.value_or(static_cast<std::uint32_t>(systemClock.calendarSeconds()));
 
@@ -108,10 +134,10 @@ int runSimulateMode(int argc, char** argv) {
     } else if (dumpToStdout) {
         dump = stdout;
     }
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> dumpFile(
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> dumpFile(
         dump != nullptr && dump != stdout ? dump : nullptr, &std::fclose);
 
-    SimulateModel model(options.every, text);
+    SimulateModel model(options.every, text, options.from ? &dayClock : nullptr);
     NS_Universe::RunOptions run;
     run.pacing = NS_TimeService::Pacing::Virtual;
     run.tickLimit = options.ticks;
@@ -147,11 +173,21 @@ int runSimulateMode(int argc, char** argv) {
         std::fputs(picture.c_str(), text);
     }
     if (dump != nullptr) {
-        if (!writeWorldDump(dump, *universe, universe->ticksRun()) || std::fflush(dump) != 0) {
+        bool written =
+            writeWorldDump(dump, *universe, universe->ticksRun()) && flushedCleanly(dump);
+        // Closing may be where a full disk or a lost network file shows.
+        if (dumpFile)
+            written = std::fclose(dumpFile.release()) == 0 && written;
+        if (!written) {
             std::fprintf(stderr, "veltrane: writing the dump to '%s' failed\n",
                          options.dumpPath.c_str());
             status = 1;
         }
+    }
+    if (!flushedCleanly(text) && status == 0) {
+        std::fprintf(stderr, "veltrane: writing to standard %s failed\n",
+                     text == stdout ? "output" : "error");
+        status = 1;
     }
     try {
         universe.reset();

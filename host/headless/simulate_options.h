@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/headless/option_values.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +12,9 @@ struct SimulateOptions {
     // Fixed local time of day; absent: the real local time.
     std::optional<int> hour;
     std::optional<int> minute;
+    // Virtual day: the local time starts here and advances exactly 30 ms per
+    // tick. Excludes hour/minute.
+    std::optional<TimeOfDay> from;
     // Seed of the simulation thread's generator; absent: the calendar time.
     std::optional<std::uint32_t> seed;
     std::int64_t ticks = 1000;
@@ -21,8 +26,8 @@ struct SimulateOptions {
     bool help = false;
 };
 
-// Parses the arguments after the program name ("--simulate" itself is
-// skipped). On failure returns false and sets `error` to a one-line message.
+// Parses the arguments after the program name, which must hold "--simulate"
+// once. On failure returns false and sets `error` to a one-line message.
 bool parseSimulateOptions(const std::vector<std::string>& args, SimulateOptions& options,
                           std::string& error);
 

@@ -1,5 +1,6 @@
 #pragma once
 
-// `veltrane --snapshot FILE.png ...`: the saver's real universe rendered
-// off-screen through EGL. Returns the process exit status.
+// `veltrane --snapshot FILE.png ...` and `veltrane --record FILE.webp ...`: the
+// saver's real universe rendered off-screen through EGL. Returns the process
+// exit status.
 int runSnapshotMode(int argc, char** argv);

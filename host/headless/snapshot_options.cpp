@@ -1,55 +1,41 @@
 #include "host/headless/snapshot_options.h"
 
-#include <charconv>
-#include <cstring>
+#include "host/headless/option_values.h"
+
+#include <algorithm>
 #include <string_view>
 
 const char* const snapshotUsage =
     "usage: veltrane --snapshot FILE.png [--ticks N] [--size WxH] [--time HH:MM] [--seed S]\n"
-    "                [--frames DIR [--every K]]\n"
-    "  --ticks N     ticks to run before the picture is taken (default 900, 30 s)\n"
-    "  --size WxH    picture size in pixels (default 1024x768)\n"
+    "                [--frames DIR [--every K] [--max-frames N]]\n"
+    "       veltrane --record FILE.webp [--ticks N] [--size WxH] [--time HH:MM] [--seed S]\n"
+    "                [--every K] [--max-frames N] [--quality Q] [--frame-ms MS]\n"
+    "  FILE          '-' writes standard output\n"
+    "  --ticks N     ticks to run (default 900, 30 s)\n"
+    "  --size WxH    picture size in pixels, each side 1 to 8192 (default 1024x768)\n"
     "  --time HH:MM  the time of day the clock shows (default: now)\n"
-    "  --seed S      calendar seconds that seed the tracery (default: now)\n"
+    "  --seed S      calendar seconds that seed the tracery, 0 to 4294967295 (default: now)\n"
     "  --frames DIR  also write every K-th frame as DIR/frame_NNNNNN.png (FILE optional)\n"
-    "  --every K     with --frames: the frame interval (default 1)\n";
+    "  --every K     a frame every K ticks for --frames and --record (default 1)\n"
+    "  --max-frames N  end the run after the N-th frame\n"
+    "  --quality Q   --record: lossy WebP quality, 0 to 100 (default 80)\n"
+    "  --frame-ms MS --record: how long each frame shows (default K x 30, real time)\n"
+    "  --help        print this usage\n";
+
+std::int64_t SnapshotOptions::ticksToRun() const {
+    if (maxFrames > 0 && (record || !framesDir.empty()))
+        return std::min(ticks, maxFrames * every);
+    return ticks;
+}
+
+std::int64_t SnapshotOptions::displayMilliseconds() const {
+    return frameMilliseconds.value_or(every * 30);
+}
 
 namespace {
-// A whole decimal number within [low, high]; nothing else may follow it.
-bool parseNumber(std::string_view text, std::int64_t low, std::int64_t high, std::int64_t& out) {
-    if (text.empty())
-        return false;
-    std::int64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return false;
-    out = value;
-    return true;
-}
-
-bool parseSize(std::string_view text, int& width, int& height) {
-    const std::size_t x = text.find('x');
-    std::int64_t w = 0;
-    std::int64_t h = 0;
-    if (x == std::string_view::npos || !parseNumber(text.substr(0, x), 1, snapshotMaxSide, w) ||
-        !parseNumber(text.substr(x + 1), 1, snapshotMaxSide, h))
-        return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
-bool parseTime(std::string_view text, std::optional<int>& hour, std::optional<int>& minute) {
-    const std::size_t colon = text.find(':');
-    std::int64_t h = 0;
-    std::int64_t m = 0;
-    if (colon == std::string_view::npos || text.size() - colon - 1 != 2 ||
-        !parseNumber(text.substr(0, colon), 0, 23, h) ||
-        !parseNumber(text.substr(colon + 1), 0, 59, m))
-        return false;
-    hour = static_cast<int>(h);
-    minute = static_cast<int>(m);
-    return true;
+// Next to --snapshot, the optional FILE: "-" or a word that is not an option.
+bool isFileWord(std::string_view word) {
+    return word == "-" || (!word.empty() && word[0] != '-');
 }
 } // namespace
 
@@ -57,58 +43,110 @@ std::string parseSnapshotOptions(int argc, const char* const* argv, SnapshotOpti
     options = SnapshotOptions{};
     bool sawSwitch = false;
     bool sawEvery = false;
+    bool sawMaxFrames = false;
+    bool sawRecordOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
         const std::string_view value =
             hasValue ? std::string_view(argv[i + 1]) : std::string_view();
-        if (arg == "--snapshot") {
+        if (arg == "--snapshot" || arg == "--record") {
             if (sawSwitch)
-                return "--snapshot given twice";
+                return "only one of --snapshot and --record, once";
             sawSwitch = true;
-            if (hasValue && !value.starts_with("--")) {
+            options.record = arg == "--record";
+            if (hasValue && isFileWord(value)) {
                 options.file = std::string(value);
                 ++i;
+            } else if (options.record) {
+                return "--record wants a file name";
             }
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
             continue;
         }
         if (!arg.starts_with("--"))
             return "unexpected argument '" + std::string(arg) + "'";
         if (arg != "--ticks" && arg != "--size" && arg != "--time" && arg != "--seed" &&
-            arg != "--frames" && arg != "--every")
+            arg != "--frames" && arg != "--every" && arg != "--max-frames" && arg != "--quality" &&
+            arg != "--frame-ms")
             return "unknown option '" + std::string(arg) + "'";
         if (!hasValue)
             return std::string(arg) + " needs a value";
         ++i;
         if (arg == "--ticks") {
-            if (!parseNumber(value, 1, snapshotMaxTicks, options.ticks))
+            const auto ticks = parseWholeNumber(value, 1, snapshotMaxTicks);
+            if (!ticks)
                 return "--ticks wants a whole number from 1 to 100000000";
+            options.ticks = *ticks;
         } else if (arg == "--size") {
-            if (!parseSize(value, options.width, options.height))
+            const auto size = parsePictureSize(value, snapshotMaxSide);
+            if (!size)
                 return "--size wants WxH, each from 1 to 8192 (e.g. 1024x768)";
+            options.width = size->width;
+            options.height = size->height;
         } else if (arg == "--time") {
-            if (!parseTime(value, options.hour, options.minute))
+            const auto time = parseTimeOfDay(value);
+            if (!time)
                 return "--time wants HH:MM with HH 0-23 and MM 00-59";
+            options.hour = time->hour;
+            options.minute = time->minute;
         } else if (arg == "--seed") {
-            std::int64_t seed = 0;
-            if (!parseNumber(value, 0, 4294967295LL, seed))
+            const auto seed = parseSeed(value);
+            if (!seed)
                 return "--seed wants a whole number from 0 to 4294967295";
-            options.seed = seed;
+            options.seed = *seed;
         } else if (arg == "--frames") {
-            if (value.empty())
-                return "--frames wants a directory";
+            std::string problem = checkPathValue("--frames", value, false);
+            if (!problem.empty())
+                return problem;
             options.framesDir = std::string(value);
-        } else {
+        } else if (arg == "--every") {
             sawEvery = true;
-            if (!parseNumber(value, 1, snapshotMaxTicks, options.every))
+            const auto every = parseWholeNumber(value, 1, snapshotMaxTicks);
+            if (!every)
                 return "--every wants a whole number from 1 to 100000000";
+            options.every = *every;
+        } else if (arg == "--max-frames") {
+            sawMaxFrames = true;
+            const auto frames = parseWholeNumber(value, 1, snapshotMaxTicks);
+            if (!frames)
+                return "--max-frames wants a whole number from 1 to 100000000";
+            options.maxFrames = *frames;
+        } else if (arg == "--quality") {
+            sawRecordOnly = true;
+            const auto quality = parseWholeNumber(value, 0, 100);
+            if (!quality)
+                return "--quality wants a whole number from 0 to 100";
+            options.quality = static_cast<int>(*quality);
+        } else {
+            sawRecordOnly = true;
+            const auto milliseconds = parseWholeNumber(value, 1, 60'000);
+            if (!milliseconds)
+                return "--frame-ms wants a whole number from 1 to 60000";
+            options.frameMilliseconds = *milliseconds;
         }
     }
     if (!sawSwitch)
-        return "--snapshot missing";
-    if (sawEvery && options.framesDir.empty())
+        return "--snapshot or --record missing";
+    if (options.help)
+        return {};
+    const bool framesWanted = options.record || !options.framesDir.empty();
+    if (sawEvery && !framesWanted)
         return "--every needs --frames";
+    if (sawMaxFrames && !framesWanted)
+        return "--max-frames needs --frames or --record";
+    if (sawRecordOnly && !options.record)
+        return "--quality and --frame-ms apply to --record only";
     if (options.file.empty() && options.framesDir.empty())
         return "no output file given";
+    if (options.record && options.ticksToRun() < options.every)
+        return "--record: no frame in the run (--every is larger than --ticks)";
+    // WebP stamps are 32-bit milliseconds.
+    if (options.record &&
+        options.ticksToRun() / options.every * options.displayMilliseconds() > 2'000'000'000)
+        return "--record: the animation would last longer than 23 days";
     return {};
 }

@@ -1,16 +1,16 @@
 #include "host/headless/snapshot_run.h"
 
 #include "host/headless/egl_target.h"
+#include "host/headless/output_file.h"
 #include "host/headless/png_writer.h"
+#include "host/headless/webp_recorder.h"
 #include "kernel/attribute_handler.h"
 #include "kernel/universe.h"
 #include "render/drawing_target.h"
 #include "render/initial_model.h"
 #include "tracery/clock.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -35,22 +35,6 @@ private:
     SystemClock system_;
 };
 
-// Fails before the run rather than after minutes of rendering. Leaves no file behind
-// that was not there before.
-bool checkWritable(const std::string& path, std::string& error) {
-    std::error_code ec;
-    const bool existed = std::filesystem::exists(path, ec);
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file == nullptr) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::fclose(file);
-    if (!existed)
-        std::remove(path.c_str());
-    return true;
-}
-
 std::string frameFileName(const std::string& dir, std::int64_t frame) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(frame));
@@ -68,8 +52,14 @@ struct TargetInstalled {
 
 SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, SnapshotImage* last,
                            const std::function<void(NS_Universe::Universe&)>& inspect) {
-    if (!options.file.empty() && !checkWritable(options.file, error))
-        return SnapshotStatus::WriteFailed;
+    // Every destination is checked before the run rather than after minutes of
+    // rendering.
+    std::unique_ptr<OutputFile> output;
+    if (!options.file.empty()) {
+        output = OutputFile::prepare(options.file, error);
+        if (!output)
+            return SnapshotStatus::WriteFailed;
+    }
     if (!options.framesDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(options.framesDir, ec);
@@ -84,19 +74,33 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
     if (!target)
         return SnapshotStatus::NoOpenGL;
 
+    const std::int64_t ticks = options.ticksToRun();
+    std::unique_ptr<WebpRecorder> recorder;
+    if (options.record)
+        recorder = std::make_unique<WebpRecorder>(options.width, options.height, options.quality,
+                                                  options.displayMilliseconds());
+
     // Written on the simulation thread, read here only after it has ended.
     SnapshotImage lastFrame;
     std::string frameError;
     target->setFrameHandler([&](EglTarget& t, std::int64_t frame) {
-        if (!options.framesDir.empty() && frame % options.every == 0) {
-            const std::string path = frameFileName(options.framesDir, frame);
-            if (!writePng(path, t.width(), t.height(), t.readRgb(), frameError))
+        const bool wanted = frame % options.every == 0;
+        if (wanted && (!options.framesDir.empty() || recorder)) {
+            const std::vector<std::uint8_t> rgb = t.readRgb();
+            if (!options.framesDir.empty() && !writePng(frameFileName(options.framesDir, frame),
+                                                        t.width(), t.height(), rgb, frameError))
                 throw new NS_AttributeHandler::Exception();
+            if (recorder && !recorder->addFrame(rgb, frameError)) {
+                frameError = "cannot record " + options.file + ": " + frameError;
+                throw new NS_AttributeHandler::Exception();
+            }
         }
-        if (frame == options.ticks) {
-            lastFrame.width = t.width();
-            lastFrame.height = t.height();
-            lastFrame.rgb = t.readRgb();
+        if (frame == ticks) {
+            if (!options.record) {
+                lastFrame.width = t.width();
+                lastFrame.height = t.height();
+                lastFrame.rgb = t.readRgb();
+            }
             // The last frame of the run: let the context go with this thread.
             t.releaseCurrent();
         }
@@ -110,7 +114,7 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
     try {
         NS_Universe::RunOptions run;
         run.pacing = NS_TimeService::Pacing::Virtual;
-        run.tickLimit = options.ticks;
+        run.tickLimit = ticks;
         NS_Universe::Universe universe(saverModel(), run);
         while (!universe.waitUntilEnded(1000)) {
         }
@@ -130,12 +134,27 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
                 "or a handler failed)";
         return SnapshotStatus::SimulationFailed;
     }
+
+    if (recorder) {
+        std::vector<std::uint8_t> webp;
+        if (!recorder->finish(webp, error)) {
+            error = "cannot record " + options.file + ": " + error;
+            return SnapshotStatus::WriteFailed;
+        }
+        if (!output->write([&](std::FILE* out) { return writeAll(out, webp.data(), webp.size()); },
+                           error))
+            return SnapshotStatus::WriteFailed;
+        return SnapshotStatus::Ok;
+    }
     if (lastFrame.rgb.empty()) {
         error = "the simulation ended before its last frame";
         return SnapshotStatus::SimulationFailed;
     }
-    if (!options.file.empty() &&
-        !writePng(options.file, lastFrame.width, lastFrame.height, lastFrame.rgb, error))
+    if (output && !output->write(
+                      [&](std::FILE* out) {
+                          return encodePng(out, lastFrame.width, lastFrame.height, lastFrame.rgb);
+                      },
+                      error))
         return SnapshotStatus::WriteFailed;
     if (last != nullptr)
         *last = std::move(lastFrame);

@@ -1,17 +1,58 @@
 // The Linux `veltrane` binary: picks the mode from the command line and hands
 // the whole argument list to it. Each mode parses and validates its own options.
+#include "host/headless/program_mode.h"
 #include "host/headless/simulate_mode.h"
+#include "host/headless/simulate_options.h"
 #include "host/headless/snapshot_mode.h"
+#include "host/headless/snapshot_options.h"
+#include "host/x11/command_line.h"
 #include "host/x11/x11_mode.h"
 
-#include <cstring>
+#include <cstdio>
+#include <string>
+#include <vector>
 
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--simulate") == 0)
-            return runSimulateMode(argc, argv);
-        if (std::strcmp(argv[i], "--snapshot") == 0)
-            return runSnapshotMode(argc, argv);
+namespace {
+// Standard output that could not be written (a full disk, /dev/full) turns a
+// success into this status: the headless modes' own code for output that
+// could not be written, 1 elsewhere.
+int unwritableOutputStatus(ProgramMode mode) {
+    return mode == ProgramMode::Snapshot || mode == ProgramMode::Record ? 4 : 1;
+}
+
+// Closing is where some failures (a full disk, a lost network file) show.
+bool closeStandardOutput() {
+    const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    return std::fclose(stdout) == 0 && flushed;
+}
+
+int run(ProgramMode mode, int argc, char** argv, const std::vector<std::string>& args) {
+    switch (mode) {
+    case ProgramMode::Simulate:
+        return runSimulateMode(argc, argv);
+    case ProgramMode::Snapshot:
+    case ProgramMode::Record:
+        return runSnapshotMode(argc, argv);
+    case ProgramMode::Interactive:
+        break;
+    }
+    const ParsedCommandLine parsed = parseHostCommandLine(args);
+    if (parsed.options && parsed.options->mode == HostMode::Help) {
+        // The whole program's usage, every mode.
+        std::printf("%s\n%s\n%s", hostUsage(), snapshotUsage, simulateUsage());
+        return 0;
     }
     return runX11Mode(argc, argv);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const ProgramMode mode = chooseProgramMode(args);
+    int status = run(mode, argc, argv, args);
+    if (!closeStandardOutput() && status == 0) {
+        std::fputs("veltrane: writing to standard output failed\n", stderr);
+        status = unwritableOutputStatus(mode);
+    }
+    return status;
 }

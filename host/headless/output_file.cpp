@@ -1,0 +1,223 @@
+#include "host/headless/output_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+std::string failure(const std::string& path, const std::string& reason) {
+    return "cannot write " + path + ": " + reason;
+}
+
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Creates a new hidden file next to `target`, exclusively, so that whatever
+// is removed later is known to be this run's own. The mode goes through the
+// umask, as any newly created file's does.
+int createTemporary(const std::string& target, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = directoryOf(target) + "/." + baseNameOf(target) + "." +
+               std::to_string(static_cast<long>(getpid())) + "." +
+               std::to_string(counter.fetch_add(1)) + ".tmp";
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+// An encoder that stops because its output failed reports that failure, not
+// its own.
+std::string reason(bool produced, bool flushed, int why) {
+    return produced || !flushed ? std::strerror(why) : "the encoder failed";
+}
+} // namespace
+
+bool writeAll(std::FILE* file, const void* content, std::size_t size) {
+    return size == 0 || std::fwrite(content, 1, size, file) == size;
+}
+
+std::unique_ptr<OutputFile> OutputFile::prepare(const std::string& path, std::string& error) {
+    if (path == "-") {
+        if (fcntl(STDOUT_FILENO, F_GETFL) == -1) {
+            error = "cannot write to standard output: it is closed";
+            return nullptr;
+        }
+        if (isatty(STDOUT_FILENO)) {
+            error = "will not write a picture to a terminal: redirect standard output";
+            return nullptr;
+        }
+        return std::unique_ptr<OutputFile>(new OutputFile(path, Kind::StandardOutput));
+    }
+    if (path.empty()) {
+        error = "cannot write an empty file name";
+        return nullptr;
+    }
+
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        const int why = errno;
+        struct stat link {};
+        if (why == ENOENT && lstat(path.c_str(), &link) == 0) {
+            error = failure(path, "it is a symbolic link to nothing");
+            return nullptr;
+        }
+        if (why != ENOENT) {
+            error = failure(path, std::strerror(why));
+            return nullptr;
+        }
+        // A new file: only its directory must let us create one.
+        std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::RegularFile));
+        file->target_ = path;
+        std::string probe;
+        const int fd = createTemporary(path, probe);
+        if (fd < 0) {
+            error = failure(path, std::strerror(errno));
+            return nullptr;
+        }
+        close(fd);
+        unlink(probe.c_str());
+        return file;
+    }
+
+    if (S_ISREG(status.st_mode)) {
+        if (access(path.c_str(), W_OK) != 0) {
+            error = failure(path, std::strerror(errno));
+            return nullptr;
+        }
+        char resolved[PATH_MAX];
+        if (realpath(path.c_str(), resolved) == nullptr) {
+            error = failure(path, std::strerror(errno));
+            return nullptr;
+        }
+        std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::RegularFile));
+        file->target_ = resolved;
+        file->existed_ = true;
+        file->mode_ = static_cast<unsigned>(status.st_mode & 0777);
+        std::string probe;
+        const int fd = createTemporary(file->target_, probe);
+        if (fd < 0) {
+            error = failure(path, std::string(std::strerror(errno)) +
+                                      " (its directory must allow creating a file)");
+            return nullptr;
+        }
+        close(fd);
+        unlink(probe.c_str());
+        return file;
+    }
+
+    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)) {
+        // Non-blocking, so that a FIFO without a reader fails now (ENXIO)
+        // instead of holding the run forever before it starts.
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            error = failure(path, errno == ENXIO ? std::string("no process is reading it (start "
+                                                               "the reader first, or write to "
+                                                               "'-' and a pipe)")
+                                                 : std::string(std::strerror(errno)));
+            return nullptr;
+        }
+        if (isatty(fd)) {
+            close(fd);
+            error = failure(path, "it is a terminal");
+            return nullptr;
+        }
+        // From here on a slow reader makes the writer wait, as it should.
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::Stream));
+        file->fd_ = fd;
+        return file;
+    }
+
+    error = failure(path, S_ISDIR(status.st_mode)
+                              ? "it is a directory"
+                              : "it is not a regular file, a FIFO or a character device");
+    return nullptr;
+}
+
+OutputFile::~OutputFile() {
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+bool OutputFile::write(const std::function<bool(std::FILE*)>& produce, std::string& error) {
+    if (kind_ == Kind::RegularFile)
+        return writeRegular(produce, error);
+    if (kind_ == Kind::StandardOutput) {
+        const bool produced = produce(stdout);
+        const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+        if (!produced || !flushed) {
+            error = failure("standard output", reason(produced, flushed, errno));
+            return false;
+        }
+        return true;
+    }
+    std::FILE* stream = fd_ >= 0 ? fdopen(fd_, "wb") : nullptr;
+    if (stream == nullptr) {
+        error = failure(path_, fd_ >= 0 ? std::strerror(errno) : "written already");
+        return false;
+    }
+    fd_ = -1;
+    const bool produced = produce(stream);
+    const bool flushed = std::fflush(stream) == 0 && std::ferror(stream) == 0;
+    int why = errno;
+    bool ok = produced && flushed;
+    if (std::fclose(stream) != 0 && ok) {
+        ok = false;
+        why = errno;
+    }
+    if (!ok)
+        error = failure(path_, reason(produced, flushed, why));
+    return ok;
+}
+
+bool OutputFile::writeRegular(const std::function<bool(std::FILE*)>& produce, std::string& error) {
+    std::string temporary;
+    const int fd = createTemporary(target_, temporary);
+    if (fd < 0) {
+        error = failure(path_, std::strerror(errno));
+        return false;
+    }
+    if (existed_)
+        fchmod(fd, static_cast<mode_t>(mode_));
+    std::FILE* stream = fdopen(fd, "wb");
+    if (stream == nullptr) {
+        error = failure(path_, std::strerror(errno));
+        close(fd);
+        unlink(temporary.c_str());
+        return false;
+    }
+    const bool produced = produce(stream);
+    const bool flushed = std::fflush(stream) == 0 && std::ferror(stream) == 0;
+    int why = errno;
+    bool ok = produced && flushed;
+    if (std::fclose(stream) != 0 && ok) {
+        ok = false;
+        why = errno;
+    }
+    if (ok && std::rename(temporary.c_str(), target_.c_str()) != 0) {
+        ok = false;
+        why = errno;
+    }
+    if (!ok) {
+        // Only the file this run created goes; the destination is untouched.
+        unlink(temporary.c_str());
+        error = failure(path_, reason(produced, flushed, why));
+    }
+    return ok;
+}
