@@ -3,6 +3,7 @@
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"
 #include "host/win32/password_verifier.h"
+#include "host/win32/saver_command.h"
 
 #include <commctrl.h>
 
@@ -24,86 +25,45 @@ HWND windowOrForeground(UINT number) {
     return window;
 }
 
-const wchar_t* skipSpaces(const wchar_t* at) {
-    while (*at == L' ')
-        ++at;
-    return at;
+const wchar_t* nextCharacter(const wchar_t* at) {
+    return CharNextW(at);
 }
 
-int dispatchMode(const wchar_t* at) {
-    for (;;) {
-        const wchar_t letter = *at;
-        switch (letter) {
-        case L' ':
-        case L'-':
-        case L'/':
-            ++at;
-            continue;
-        case L'\0':
-            return ShowAboutBox(nullptr);
-        case L'S':
-        case L's':
-            return RunSaver(nullptr);
-        case L'P':
-        case L'p':
-        case L'L':
-        case L'l': {
-            const UINT number = ParseWindowHandle(skipSpaces(at + 1));
-            HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(number));
-            if (number == 0 || !IsWindow(parent))
-                return -1;
-            return RunSaver(parent);
-        }
-        case L'C':
-        case L'c': {
-            ++at;
-            UINT number = 0;
-            if (*at == L':')
-                number = ParseWindowHandle(at + 1);
-            return ShowAboutBox(windowOrForeground(number));
-        }
-        case L'A':
-        case L'a': {
-            if (!hostState().on9xFamily)
-                return -1;
-            ChangePassword(windowOrForeground(ParseWindowHandle(skipSpaces(at + 1))));
-            return 0;
-        }
-        default:
+int dispatchMode(const wchar_t* tail) {
+    const SaverCommand command = ScanSaverCommand(tail);
+    switch (command.kind) {
+    case SaverCommandKind::About:
+        return ShowAboutBox(nullptr);
+    case SaverCommandKind::FullScreen:
+        return RunSaver(nullptr);
+    case SaverCommandKind::Preview: {
+        HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(command.window));
+        if (command.window == 0 || !IsWindow(parent))
             return -1;
-        }
+        return RunSaver(parent);
     }
+    case SaverCommandKind::Configure:
+        return ShowAboutBox(windowOrForeground(command.window));
+    case SaverCommandKind::ChangePassword:
+        if (!hostState().on9xFamily)
+            return -1;
+        ChangePassword(windowOrForeground(command.window));
+        return 0;
+    case SaverCommandKind::Unknown:
+        break;
+    }
+    return -1;
 }
 
 } // namespace
 
 const wchar_t* CommandTail(const wchar_t* commandLine) {
-    const wchar_t* at = commandLine;
-    if (*at == L'"') {
-        do {
-            at = CharNextW(at);
-        } while (*at != L'\0' && *at != L'"');
-        if (*at == L'"')
-            at = CharNextW(at);
-    } else {
-        while (*at > L' ')
-            at = CharNextW(at);
-    }
-    while (*at >= 1 && *at <= L' ')
-        ++at;
-    return at;
+    return SkipProgramName(commandLine, &nextCharacter);
 }
 
 void HostEntry() {
     ExitProcess(
         static_cast<UINT>(HostMain(GetModuleHandleW(nullptr), CommandTail(GetCommandLineW()))));
-}
-
-UINT ParseWindowHandle(const wchar_t* position) {
-    UINT value = 0;
-    for (const wchar_t* at = position; *at >= L'0' && *at <= L'9'; ++at)
-        value = value * 10u + static_cast<UINT>(*at - L'0');
-    return value;
 }
 
 int HostMain(HINSTANCE instance, const wchar_t* tail) {

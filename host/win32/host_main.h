@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/win32/saver_command.h" // ParseWindowHandle
+
 #include <windows.h>
 
 // The process entry: skips the program name on the wide command line, runs
@@ -15,10 +17,6 @@ const wchar_t* CommandTail(const wchar_t* commandLine);
 // mode outside the 9x family -1. Anything thrown or faulting in between ends
 // the run with -1 as well.
 int HostMain(HINSTANCE instance, const wchar_t* tail);
-
-// Decimal digits from `position` up to the first non-digit, wrapping in
-// unsigned 32-bit arithmetic; 0 when there is no digit.
-UINT ParseWindowHandle(const wchar_t* position);
 
 // Full screen (no parent) or preview inside `parent`; the loop's quit code.
 int RunSaver(HWND parent);
