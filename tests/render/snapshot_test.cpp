@@ -196,15 +196,12 @@ TEST(SnapshotOptions, ReadsOptionsInAnyOrderAndLeavesUnsetOnesUnset) {
 }
 
 TEST(SnapshotOptions, RejectsMalformedOrOutOfRangeInput) {
-    for (const char* bad :
-         {"--snapshot", "--snapshot a.png --snapshot b.png", "--snapshot a.png x",
-          "--snapshot a.png --ticks", "--snapshot a.png --ticks 0",
-          "--snapshot a.png --ticks 12abc", "--snapshot a.png --ticks 999999999999999999999",
-          "--snapshot a.png --size 0x768", "--snapshot a.png --size 1024x",
-          "--snapshot a.png --size 9000x100", "--snapshot a.png --time 24:00",
-          "--snapshot a.png --time 12:60", "--snapshot a.png --seed -1",
-          "--snapshot a.png --seed 4294967296", "--snapshot a.png --every 2",
-          "--snapshot --frames d --every 0"}) {
+    // Values themselves are checked by the shared parsers (OptionValues tests).
+    for (const char* bad : {"--snapshot", "--snapshot a.png --snapshot b.png", "--snapshot a.png x",
+                            "--snapshot a.png --ticks", "--snapshot a.png --ticks 12abc",
+                            "--snapshot a.png --size 9000x100", "--snapshot a.png --time 24:00",
+                            "--snapshot a.png --seed 4294967296", "--snapshot a.png --every 2",
+                            "--snapshot --frames d --every 0"}) {
         SnapshotOptions o;
         EXPECT_NE(parse(bad, o), "") << bad;
     }

@@ -111,29 +111,19 @@ TEST(SimulateMode, ParsesOptionsAndRejectsBadOnesWithExitOne) {
     EXPECT_EQ(o.hour.value_or(-1) * 100 + o.minute.value_or(-1), 905);
     EXPECT_TRUE(o.seed == 4294967295u && o.ticks == 3000 && o.every == 0 && o.ascii);
 
-    const std::vector<std::vector<std::string>> bad = {{"--bogus"},
-                                                       {"extra"},
-                                                       {"--time", "25:00"},
-                                                       {"--time", "12:60"},
-                                                       {"--time", "1234"},
-                                                       {"--time", "12:5"},
-                                                       {"--time", "-1:00"},
-                                                       {"--ticks", "-3"},
-                                                       {"--ticks", "0"},
-                                                       {"--ticks", "ten"},
-                                                       {"--ticks", " 12"},
-                                                       {"--every", "-1"},
-                                                       {"--seed", "4294967296"},
-                                                       {"--seed", "99999999999999999999"},
-                                                       {"--ticks"},
-                                                       {"--dump", ""}};
+    // Values themselves are checked by the shared parsers (OptionValues tests).
+    const std::vector<std::vector<std::string>> bad = {
+        {"--bogus"},       {"extra"},   {"--time", "12:60"},      {"--ticks", "0"},
+        {"--every", "-1"}, {"--ticks"}, {"--seed", "4294967296"}, {"--dump", ""}};
     for (const auto& args : bad) {
+        std::vector<std::string> line = {"--simulate"};
+        line.insert(line.end(), args.begin(), args.end());
         SimulateOptions options;
         std::string message;
-        EXPECT_FALSE(parseSimulateOptions(args, options, message)) << args[0];
+        EXPECT_FALSE(parseSimulateOptions(line, options, message)) << args[0];
         EXPECT_FALSE(message.empty());
-        std::vector<std::string> argv = {"veltrane", "--simulate"};
-        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<std::string> argv = {"veltrane"};
+        argv.insert(argv.end(), line.begin(), line.end());
         EXPECT_EQ(runSimulate(argv), 1) << args[0];
     }
     EXPECT_EQ(runSimulate({"veltrane", "--simulate", "--ticks", "5", "--dump", "/no/such/dir/x"}),
