@@ -1,5 +1,6 @@
 #include "host/headless/simulate_mode.h"
 
+#include "host/headless/output_file.h"
 #include "host/headless/simulate_options.h"
 #include "host/headless/simulate_report.h"
 #include "kernel/attribute_handler.h"
@@ -123,19 +124,18 @@ int runSimulateMode(int argc, char** argv) {
     const std::uint32_t seed =
         options.seed.value_or(static_cast<std::uint32_t>(systemClock.calendarSeconds()));
 
-    std::FILE* dump = nullptr;
+    // A named dump is checked now and written, whole or not at all, at the end
+    // (as the pictures are): a failed run never truncates an earlier dump, and
+    // a FIFO without a reader fails at once instead of blocking.
+    std::unique_ptr<OutputFile> dumpFile;
     if (!options.dumpPath.empty() && !dumpToStdout) {
-        dump = std::fopen(options.dumpPath.c_str(), "w");
-        if (dump == nullptr) {
-            std::fprintf(stderr, "veltrane: cannot open '%s' for writing\n",
-                         options.dumpPath.c_str());
+        std::string problem;
+        dumpFile = OutputFile::prepare(options.dumpPath, problem);
+        if (!dumpFile) {
+            std::fprintf(stderr, "veltrane: %s\n", problem.c_str());
             return 1;
         }
-    } else if (dumpToStdout) {
-        dump = stdout;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> dumpFile(
-        dump != nullptr && dump != stdout ? dump : nullptr, &std::fclose);
 
     SimulateModel model(options.every, text, options.from ? &dayClock : nullptr);
     NS_Universe::RunOptions run;
@@ -172,15 +172,17 @@ int runSimulateMode(int argc, char** argv) {
         const std::string picture = renderAsciiField(*universe);
         std::fputs(picture.c_str(), text);
     }
-    if (dump != nullptr) {
-        bool written =
-            writeWorldDump(dump, *universe, universe->ticksRun()) && flushedCleanly(dump);
-        // Closing may be where a full disk or a lost network file shows.
-        if (dumpFile)
-            written = std::fclose(dumpFile.release()) == 0 && written;
+    if (!options.dumpPath.empty()) {
+        auto writeDump = [&](std::FILE* out) {
+            return writeWorldDump(out, *universe, universe->ticksRun());
+        };
+        std::string problem;
+        const bool written = dumpFile ? dumpFile->write(writeDump, problem)
+                                      : writeDump(stdout) && flushedCleanly(stdout);
         if (!written) {
-            std::fprintf(stderr, "veltrane: writing the dump to '%s' failed\n",
-                         options.dumpPath.c_str());
+            if (problem.empty())
+                problem = "writing the dump to standard output failed";
+            std::fprintf(stderr, "veltrane: %s\n", problem.c_str());
             status = 1;
         }
     }

@@ -107,6 +107,7 @@ TEST(Program, AFifoWithoutReaderFailsBeforeRenderingInsteadOfHanging) {
     // A long run: only the check up front makes this quick.
     EXPECT_EQ(veltrane("--snapshot " + fifo.string() + " --ticks 900000 --size 16x16"), 4);
     EXPECT_EQ(veltrane("--record " + fifo.string() + " --ticks 900000 --size 16x16"), 4);
+    EXPECT_EQ(veltrane("--simulate --ticks 90000000 --dump " + fifo.string()), 1);
     EXPECT_EQ(veltrane("--record " + (dir / "no" / "r.webp").string() + " --ticks 900000"), 4);
     fs::remove_all(dir);
 }
