@@ -58,8 +58,6 @@ std::string parseSnapshotOptions(int argc, const char* const* argv, SnapshotOpti
             if (hasValue && isFileWord(value)) {
                 options.file = std::string(value);
                 ++i;
-            } else if (options.record) {
-                return "--record wants a file name";
             }
             continue;
         }
@@ -133,6 +131,8 @@ std::string parseSnapshotOptions(int argc, const char* const* argv, SnapshotOpti
         return "--snapshot or --record missing";
     if (options.help)
         return {};
+    if (options.record && options.file.empty())
+        return "--record wants a file name";
     const bool framesWanted = options.record || !options.framesDir.empty();
     if (sawEvery && !framesWanted)
         return "--every needs --frames";
