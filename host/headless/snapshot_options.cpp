@@ -15,7 +15,7 @@ const char* const snapshotUsage =
     "  --size WxH    picture size in pixels, each side 1 to 8192 (default 1024x768)\n"
     "  --time HH:MM  the time of day the clock shows (default: now)\n"
     "  --seed S      calendar seconds that seed the tracery, 0 to 4294967295 (default: now)\n"
-    "  --frames DIR  also write every K-th frame as DIR/frame_NNNNNN.png (FILE optional)\n"
+    "  --frames DIR  also write a frame every K ticks as DIR/frame_NNNNNN.png (FILE optional)\n"
     "  --every K     a frame every K ticks for --frames and --record (default 1)\n"
     "  --max-frames N  end the run after the N-th frame\n"
     "  --quality Q   --record: lossy WebP quality, 0 to 100 (default 80)\n"
