@@ -6,21 +6,24 @@
 #include <string_view>
 
 const char* const snapshotUsage =
-    "usage: veltrane --snapshot FILE.png [--ticks N] [--size WxH] [--time HH:MM] [--seed S]\n"
-    "                [--frames DIR [--every K] [--max-frames N]]\n"
-    "       veltrane --record FILE.webp [--ticks N] [--size WxH] [--time HH:MM] [--seed S]\n"
-    "                [--every K] [--max-frames N] [--quality Q] [--frame-ms MS]\n"
-    "  FILE          '-' writes standard output\n"
-    "  --ticks N     ticks to run (default 900, 30 s)\n"
-    "  --size WxH    picture size in pixels, each side 1 to 8192 (default 1024x768)\n"
-    "  --time HH:MM  the time of day the clock shows (default: now)\n"
-    "  --seed S      calendar seconds that seed the tracery, 0 to 4294967295 (default: now)\n"
-    "  --frames DIR  also write a frame every K ticks as DIR/frame_NNNNNN.png (FILE optional)\n"
-    "  --every K     a frame every K ticks for --frames and --record (default 1)\n"
-    "  --max-frames N  end the run after the N-th frame\n"
-    "  --quality Q   --record: lossy WebP quality, 0 to 100 (default 80)\n"
-    "  --frame-ms MS --record: how long each frame shows (default K x 30, real time)\n"
-    "  --help        print this usage\n";
+    "usage: veltrane --snapshot FILE.png [--ticks N] [--size WxH] [--time HH:MM]\n"
+    "                [--seed S] [--frames DIR [--every K] [--max-frames N]]\n"
+    "       veltrane --record FILE.webp [--ticks N] [--size WxH] [--time HH:MM]\n"
+    "                [--seed S] [--every K] [--max-frames N] [--quality Q]\n"
+    "                [--frame-ms MS]\n"
+    "  FILE            '-' writes standard output\n"
+    "  --ticks N       ticks to run (default 900, 30 s)\n"
+    "  --size WxH      picture size, each side 1 to 8192 pixels (default 1024x768)\n"
+    "  --time HH:MM    the time of day the clock shows (default: now)\n"
+    "  --seed S        calendar seconds that seed the tracery, 0 to 4294967295\n"
+    "                  (default: now)\n"
+    "  --frames DIR    also write a frame every K ticks as DIR/frame_NNNNNN.png\n"
+    "                  (FILE is then optional)\n"
+    "  --every K       a frame every K ticks for --frames and --record (default 1)\n"
+    "  --max-frames N  end the run once N frames are made\n"
+    "  --quality Q     --record: lossy WebP quality, 0 to 100 (default 80)\n"
+    "  --frame-ms MS   --record: how long a frame shows (default K x 30, real time)\n"
+    "  --help          print this usage\n";
 
 std::int64_t SnapshotOptions::ticksToRun() const {
     if (maxFrames > 0 && (record || !framesDir.empty()))
