@@ -60,6 +60,10 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
         if (!output)
             return SnapshotStatus::WriteFailed;
     }
+    if (options.record && !output) {
+        error = "--record wants a file name";
+        return SnapshotStatus::BadArguments;
+    }
     if (!options.framesDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(options.framesDir, ec);

@@ -17,7 +17,7 @@ enum class SnapshotStatus : int {
     BadArguments = 1,
     NoOpenGL = 2,         // no EGL display, config, surface or context
     SimulationFailed = 3, // the universe could not be built, or its thread failed
-    WriteFailed = 4,      // a PNG (or the frames directory) could not be written
+    WriteFailed = 4,      // a PNG, the WebP or the frames directory could not be written
 };
 
 struct SnapshotImage {
@@ -27,8 +27,10 @@ struct SnapshotImage {
 };
 
 // Builds the saver's universe on the virtual timer with an off-screen drawing target,
-// runs options.ticks ticks with the clock pinned as the options say, and writes the
-// requested PNG files. `last`, when given, receives the last frame. `inspect`, when
+// runs options.ticksToRun() ticks with the clock pinned as the options say, and writes
+// the requested PNG files, or with options.record the animated WebP. Every destination
+// is checked (OutputFile::prepare) before the run. `last`, when given, receives the
+// last frame of a snapshot. `inspect`, when
 // given, runs on the calling thread after the simulation thread has ended and before
 // the universe is destroyed (objects and handlers may then be read). On failure `error`
 // says why. Universes are built one at a time: not reentrant.
