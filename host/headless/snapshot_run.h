@@ -30,10 +30,10 @@ struct SnapshotImage {
 // runs options.ticksToRun() ticks with the clock pinned as the options say, and writes
 // the requested PNG files, or with options.record the animated WebP. Every destination
 // is checked (OutputFile::prepare) before the run. `last`, when given, receives the
-// last frame of a snapshot. `inspect`, when
-// given, runs on the calling thread after the simulation thread has ended and before
-// the universe is destroyed (objects and handlers may then be read). On failure `error`
-// says why. Universes are built one at a time: not reentrant.
+// last frame of a snapshot. `inspect`, when given, runs on the calling thread after the
+// simulation thread has ended and before the universe is destroyed (objects and handlers
+// may then be read). On failure `error` says why. Universes are built one at a time: not
+// reentrant.
 SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error,
                            SnapshotImage* last = nullptr,
                            const std::function<void(NS_Universe::Universe&)>& inspect = {});
