@@ -5,6 +5,21 @@
 
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// "-", or a name for standard output itself (/dev/stdout, /proc/self/fd/1):
+// the report must not end up inside the picture.
+bool isStandardOutput(const std::string& file) {
+    if (file == "-")
+        return true;
+    struct stat out {};
+    struct stat named {};
+    return fstat(STDOUT_FILENO, &out) == 0 && stat(file.c_str(), &named) == 0 &&
+           out.st_dev == named.st_dev && out.st_ino == named.st_ino;
+}
+} // namespace
 
 int runSnapshotMode(int argc, char** argv) {
     SnapshotOptions options;
@@ -28,7 +43,7 @@ int runSnapshotMode(int argc, char** argv) {
         return static_cast<int>(status);
     }
     // With the picture on standard output, the report goes to standard error.
-    std::FILE* report = options.file == "-" ? stderr : stdout;
+    std::FILE* report = isStandardOutput(options.file) ? stderr : stdout;
     const std::string frames =
         options.record ? ", " + std::to_string(options.ticksToRun() / options.every) + " frames"
                        : std::string();

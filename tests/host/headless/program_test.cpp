@@ -91,11 +91,19 @@ TEST(Program, AnOptionsValueNeverChoosesAModeOrNamesAFileByAccident) {
     EXPECT_EQ(veltrane("--simulate --ticks 1 --dump --ascii", dir.string()), 1);
     EXPECT_EQ(fs::directory_iterator(dir), fs::directory_iterator()) << "a file was written";
 
-    // "-" is standard output for --snapshot as for --dump.
-    ASSERT_EQ(
-        veltrane("--snapshot - --ticks 3 --size 16x8 --time 1:00 --seed 1 > out.png", dir.string()),
-        0);
-    EXPECT_EQ(contents(dir / "out.png").substr(1, 3), "PNG");
+    // "-" is standard output for --snapshot as for --dump; through a pipe, by
+    // that name or as /dev/stdout, the picture arrives alone.
+    for (const char* name : {"-", "/dev/stdout"}) {
+        ASSERT_EQ(
+            veltrane(std::string("--snapshot ") + name +
+                         " --ticks 3 --size 16x8 --time 1:00 --seed 1 2>/dev/null | cat > out.png",
+                     dir.string()),
+            0)
+            << name;
+        const std::string png = contents(dir / "out.png");
+        EXPECT_EQ(png.substr(1, 3), "PNG") << name;
+        EXPECT_EQ(png.find("veltrane"), std::string::npos) << name;
+    }
     EXPECT_FALSE(fs::exists(dir / "-"));
     fs::remove_all(dir);
 }
