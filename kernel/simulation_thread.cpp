@@ -14,7 +14,7 @@ void startPass(Universe& universe) {
     std::vector<NS_AttributesCollection::AttributesCollectionElement*> elements;
     universe.handlers.elements(elements);
     for (NS_AttributesCollection::AttributesCollectionElement* element : elements) {
-        auto* handler = dynamic_cast<NS_AttributeHandler::AttributeHandler*>(element);
+        NS_AttributeHandler::AttributeHandler* handler = element->asHandler();
         if (handler == nullptr)
             throw new Exception();
         handler->start();

@@ -15,7 +15,7 @@ Universe::Universe(NS_InitialModel::InitialModel& model, RunOptions options)
     : options_(std::move(options)) {
     auto system = std::make_unique<NS_SystemHandler::SystemHandler>(this);
     handlers.insert(system.get());
-    system.release();
+    system_ = system.release();
 
     model.setUniverse(this);
     std::vector<NS_AttributeHandler::AttributeHandler*> list;
@@ -74,8 +74,10 @@ NS_Object::Object* Universe::findObject(const NS_ObjectIndex::ObjectIndex& ref) 
     return objectTable.find(ref);
 }
 
-NS_AttributeHandler::AttributeHandler* Universe::findHandler(const std::wstring& name) {
-    auto* handler = dynamic_cast<NS_AttributeHandler::AttributeHandler*>(handlers.find(name));
+NS_AttributeHandler::AttributeHandler* Universe::findHandler(const NS_Names::Name& name) {
+    NS_AttributesCollection::AttributesCollectionElement* element = handlers.find(name);
+    NS_AttributeHandler::AttributeHandler* handler =
+        element == nullptr ? nullptr : element->asHandler();
     if (handler == nullptr)
         throw new NS_AttributeHandler::Exception();
     return handler;
@@ -86,11 +88,8 @@ NS_Object::Object* Universe::createObject() {
     object->self.assignNewUniqueId();
     objectTable.insert(object.get());
     NS_Object::Object* created = object.release();
-    auto* system = dynamic_cast<NS_SystemHandler::SystemHandler*>(
-        findHandler(NS_SystemHandler::SystemHandler::handlerName));
-    if (system == nullptr)
-        throw new NS_AttributeHandler::Exception();
-    system->attachIndex(*created);
+    // Installed by the constructor before anything else and never replaced.
+    system_->attachIndex(*created);
     return created;
 }
 
@@ -100,14 +99,25 @@ void Universe::destroyObject(const NS_ObjectIndex::ObjectIndex& ref) {
         throw new NS_AttributeHandler::Exception();
     // `ref` is often the object's own self, which dies with the object.
     const NS_ObjectIndex::ObjectIndex copy = ref;
-    std::vector<NS_AttributesCollection::AttributesCollectionElement*> snapshot;
-    object->attributes.elements(snapshot);
-    for (NS_AttributesCollection::AttributesCollectionElement* element : snapshot) {
-        // Copy the name: removeAttribute deletes the element.
-        const std::wstring attributeName = element->name();
-        if (attributeName == NS_SystemHandler::SystemHandler::handlerName)
+    // Snapshot the names first: each removeAttribute changes the collection.
+    // An object carries a handful of attributes, so the snapshot usually fits
+    // on the stack.
+    constexpr std::size_t OnStack = 8;
+    NS_Names::Name stackNames[OnStack];
+    std::vector<NS_Names::Name> heapNames;
+    NS_Names::Name* names = stackNames;
+    const std::size_t count = object->attributes.size();
+    if (count > OnStack) {
+        heapNames.resize(count);
+        names = heapNames.data();
+    }
+    std::size_t n = 0;
+    for (const auto& entry : object->attributes)
+        names[n++] = entry.name;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (names[i] == NS_SystemHandler::SystemHandler::handlerName)
             continue;
-        findHandler(attributeName)->removeAttribute(copy);
+        findHandler(names[i])->removeAttribute(copy);
     }
     objectTable.remove(copy);
 }
@@ -125,11 +135,11 @@ bool Universe::waitUntilEnded(int milliseconds) {
 }
 
 void Universe::broadcast(std::uint32_t code) {
-    NS_Events::Event event(NS_ObjectIndex::ObjectIndex(), std::wstring(), code);
-    std::vector<NS_AttributesCollection::AttributesCollectionElement*> elements;
-    handlers.elements(elements);
-    for (NS_AttributesCollection::AttributesCollectionElement* element : elements) {
-        event.receiver = element->name();
+    // The handlers are enumerated afresh for each pass, in ascending name order;
+    // every tick event is queued before the dispatch begins.
+    NS_Events::Event event(NS_ObjectIndex::ObjectIndex(), NS_Names::Name(), code);
+    for (const auto& entry : handlers) {
+        event.receiver = entry.name;
         queue.push(event);
     }
     dispatch();

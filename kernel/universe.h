@@ -14,6 +14,10 @@
 #include <functional>
 #include <memory>
 
+namespace NS_SystemHandler {
+class SystemHandler;
+}
+
 namespace NS_Universe {
 
 // Thrown (by pointer) when the universe's events or thread cannot be created,
@@ -57,7 +61,7 @@ public:
     Universe& operator=(const Universe&) = delete;
 
     NS_Object::Object* findObject(const NS_ObjectIndex::ObjectIndex& ref) override;
-    NS_AttributeHandler::AttributeHandler* findHandler(const std::wstring& name) override;
+    NS_AttributeHandler::AttributeHandler* findHandler(const NS_Names::Name& name) override;
     NS_Object::Object* createObject() override;
     void destroyObject(const NS_ObjectIndex::ObjectIndex& ref) override;
     NS_Events::EventQueue& eventQueue() override { return queue; }
@@ -100,6 +104,7 @@ private:
     friend void runThreadEnd(Universe& universe);
 
     RunOptions options_;
+    NS_SystemHandler::SystemHandler* system_ = nullptr; // owned by handlers
     std::unique_ptr<NS_Platform::Thread> thread_;
     std::atomic<bool> failed_{false};
     std::atomic<std::int64_t> ticks_{0};

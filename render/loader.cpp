@@ -12,7 +12,7 @@
 #include <string>
 
 namespace {
-const std::wstring segmentName = L"Segment";
+const NS_Names::Name segmentName = L"Segment";
 
 // Half-size of a particle's sprite in plane units.
 constexpr double particleHalfSize = 0.05;
@@ -49,7 +49,7 @@ void endSprites() {
 } // namespace
 
 Loader::Loader(NS_AttributeHandler::UniverseForHandler* universe_) : AttributeHandler(universe_) {
-    setName(L"Loader");
+    setName(NS_Names::Name(L"Loader"));
 }
 
 Loader::~Loader() {

@@ -20,7 +20,7 @@ constexpr int FirstRow = 12;
 constexpr int Characters = 5;
 } // namespace
 
-const std::wstring GenerativeField::handlerName = L"GenerativeField";
+const NS_Names::Name GenerativeField::handlerName = L"GenerativeField";
 
 GenerativeField::GenerativeField(NS_AttributeHandler::UniverseForHandler* universe_)
     : GenerativeField(universe_, GlyphMasks(NS_DigitStrip::loadDigitStrip())) {}

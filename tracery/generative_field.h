@@ -21,7 +21,7 @@ constexpr int RootPlacementTries = 20;
 // MaxGuidingPoints guides are alive. Keeps no per-object values.
 class GenerativeField : public NS_AttributeHandler::AttributeHandler {
 public:
-    static const std::wstring handlerName;
+    static const NS_Names::Name handlerName;
 
     // Builds the glyph masks from the program's digit strip; throws
     // NS_DigitStrip::Exception (by pointer) when the strip cannot be read, so

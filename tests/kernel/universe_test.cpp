@@ -147,7 +147,9 @@ TEST(Universe, TeardownDestroysHandlersOnlyAfterEveryObjectAndRemovalEvent) {
         for (int i = 0; i < 3; ++i)
             handler<TestHandler>(u, L"Values")->addAttribute(u.createObject()->self);
         u.dispatch();
-        handler<TestHandler>(u, L"Listener")->reaction = [&](const NS_Events::Event&) {
+        TestHandler* listener = handler<TestHandler>(u, L"Listener");
+        ASSERT_NE(listener, nullptr);
+        listener->reaction = [&](const NS_Events::Event&) {
             EXPECT_TRUE(log.destroyed.empty()) << "a handler died before the removals were handled";
         };
     }
