@@ -6,7 +6,7 @@
 #include "kernel/object_index_set.h"
 #include "render/glow_particles.h"
 #include "render/moving_light.h"
-#include "render/stroke_net.h"
+#include "render/stroke_pass.h"
 
 #include <cstdint>
 
@@ -39,16 +39,12 @@ public:
     const GlowParticles& glowParticles() const { return particles; }
     std::uint32_t glowTextureName() const { return glowTexture; }
 
-    // The stroke pass of the frame alone (lighting on around it), for benchmarks that
-    // compare it with the bare evaluator calls. Simulation thread, context current.
-    void drawStrokes();
-
 private:
     NS_ObjectIndex::ObjectIndexSet strokes;
     std::uint32_t glowTexture = 0;
     MovingLight light;
     GlowParticles particles;
-    StrokeNet net; // shared by every stroke, refilled before each is evaluated
+    StrokePass strokePass;
 
     void drawFrame();
     void applyLight();
