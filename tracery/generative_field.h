@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class GenerativePoint;
+
 // Tunables of the generative field.
 namespace GenerativeFieldTunables {
 // No Step work at all while this many guiding points are alive.
@@ -60,6 +62,7 @@ private:
     std::int32_t shownHour_ = -1;
     GlyphMasks glyphMasks_;
     std::int64_t paintCount_ = 0;
+    GenerativePoint* points_ = nullptr; // looked up on first use
 
     void step();
     void plantRoot();
