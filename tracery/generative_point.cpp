@@ -14,16 +14,15 @@ GenerativePoint::GenerativePoint(NS_AttributeHandler::UniverseForHandler* univer
 void GenerativePoint::handleEvent(const NS_Events::Event& event) {
     if (event.code != NS_Events::Step)
         return;
-    std::vector<ObjectIndex> expired;
+    ending_.clear();
     walk([&](const ObjectIndex& ref, NS_Attribute::Attribute* attribute) {
         GenerativePoint_value& v = valueIn(attribute);
         if (v.countdown != 0) {
             v.countdown -= 1;
             publish(ref, attribute);
         } else {
-            expired.push_back(ref);
+            ending_.push_back(ref);
         }
     });
-    for (const ObjectIndex& ref : expired)
-        universe->destroyObject(ref);
+    destroyEnding();
 }

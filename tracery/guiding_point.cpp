@@ -82,7 +82,7 @@ void GuidingPoint::sproutFreshRoot(const ObjectIndex& ref) {
 }
 
 void GuidingPoint::step() {
-    std::vector<ObjectIndex> finished;
+    ending_.clear();
     // Children sprouted during the walk have larger ids, so the walk reaches
     // them too and they take their first step in this same Step.
     walk([&](const ObjectIndex& ref, NS_Attribute::Attribute* attribute) {
@@ -104,11 +104,10 @@ void GuidingPoint::step() {
             d->endPoint = endPoint;
             publish(ref, attribute);
         } else if (d->state == GuidingPoint_value::Finished) {
-            finished.push_back(ref);
+            ending_.push_back(ref);
         }
     });
-    for (const ObjectIndex& ref : finished)
-        universe->destroyObject(ref);
+    destroyEnding();
 }
 
 void GuidingPoint::sprout(GenerativePoint_value& generative, const GuidingPoint_value* parent) {

@@ -44,7 +44,7 @@ void Segment::handleEvent(const NS_Events::Event& event) {
 }
 
 void Segment::step() {
-    std::vector<ObjectIndex> finished;
+    ending_.clear();
     walk([&](const ObjectIndex& ref, NS_Attribute::Attribute* attribute) {
         Segment_value& v = valueIn(attribute);
         if (v.state == Segment_value::Created)
@@ -52,12 +52,11 @@ void Segment::step() {
         if (v.state == Segment_value::Growing)
             grow(v);
         else if (wither(v))
-            finished.push_back(ref);
+            ending_.push_back(ref);
         // Every stroke reports once per Step, also in the Step that ends it.
         publish(ref, attribute);
     });
-    for (const ObjectIndex& ref : finished)
-        universe->destroyObject(ref);
+    destroyEnding();
 }
 
 void Segment::buildFrom(const GenerativePoint_value& g) {

@@ -44,6 +44,16 @@ protected:
         NS_Attribute::Attribute* attribute;
     };
 
+    // The members a Step walk found finished, destroyed once the walk is over.
+    // Kept from tick to tick so that a steady state allocates nothing.
+    std::vector<NS_ObjectIndex::ObjectIndex> ending_;
+    // Destroys the objects in ending_ (in the order the walk listed them).
+    void destroyEnding() {
+        for (const NS_ObjectIndex::ObjectIndex& ref : ending_)
+            universe->destroyObject(ref);
+        ending_.clear();
+    }
+
     // Records the object whose attribute was just attached.
     void addMember(const NS_ObjectIndex::ObjectIndex& ref);
 
