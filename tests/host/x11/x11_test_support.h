@@ -55,6 +55,13 @@ public:
             setpgid(0, 0);
             for (auto& entry : environment)
                 putenv(entry.data());
+#ifdef CHILD_PRELOAD
+            // Sanitizer builds: keep Mesa's driver loaded so LeakSanitizer
+            // sees what it still holds; the preload goes before its runtime.
+            setenv("LD_PRELOAD", CHILD_PRELOAD, 1);
+            std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+            setenv("ASAN_OPTIONS", (asan + ":verify_asan_link_order=0").c_str(), 1);
+#endif
             int null = open("/dev/null", O_RDWR);
             dup2(null, STDIN_FILENO);
             dup2(null, STDOUT_FILENO);
@@ -89,7 +96,9 @@ public:
         });
         return status_;
     }
-    void signal(int number) { kill(pid_, number); }
+    void signal(int number) {
+        kill(pid_, number);
+    }
     std::string errorOutput() const {
         std::stringstream text;
         text << std::ifstream(errorFile_).rdbuf();
