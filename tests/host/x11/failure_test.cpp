@@ -19,8 +19,13 @@ std::string freeDisplay() {
 } // namespace
 
 TEST(HostCommandLineErrors, PrintUsageAndExitWithStatusOne) {
-    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-             {"--bogus"}, {"-window-id"}, {"-window-id", "zz"}, {"--geometry", "big"}}) {
+    for (std::vector<std::string> args :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"-window-id"},
+                                               {"-window-id", "zz"},
+                                               {"--geometry", "big"},
+                                               {"-geometry", "0x0+1+1"},
+                                               {"-geometry", "100000x100000"}}) {
         ChildProcess run(saver(args));
         EXPECT_EQ(run.waitExit(exitMs), 1) << args[0];
         EXPECT_NE(run.errorOutput().find("usage:"), std::string::npos) << args[0];
@@ -45,6 +50,7 @@ TEST(HostEnvironmentErrors, MissingWindowsDisplaysOrGlxAreReportedWithStatusTwoO
         {{"--window-id", std::to_string(gone)}, {}, 2, "no window"},
         {{"--root"}, {"XSCREENSAVER_WINDOW=root"}, 2, "XSCREENSAVER_WINDOW"},
         {{}, {"DISPLAY=" + freeDisplay()}, 2, "cannot open the X display"},
+        {{"-display", freeDisplay()}, {}, 2, "cannot open the X display \"" + freeDisplay()},
         {{}, {"DISPLAY=" + noGlx}, 255, "Screen saver can't set an appropriate OpenGL mode"},
     };
     for (const auto& c : cases) {

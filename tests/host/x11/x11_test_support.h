@@ -182,6 +182,15 @@ public:
             return lit;
         });
     }
+    // The window's pixel at (x, y) as 0xRRGGBB, or ~0 if it cannot be read.
+    unsigned long pixel(Window window, int x, int y) {
+        XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return ~0UL;
+        unsigned long value = XGetPixel(image, 0, 0) & 0xffffffUL;
+        XDestroyImage(image);
+        return value;
+    }
     // Moves the pointer as a user would: the server reports the motion to
     // whoever listens, and has done so when this returns.
     void movePointer(int x, int y) {
