@@ -74,6 +74,7 @@ bool GlxDrawingTarget::makeCurrent() {
         return false;
     if (glXMakeCurrent(display_, drawable(), context_) != True)
         return false;
+    errorsSeen_ = XErrorLog::count(display_);
     // The context's first viewport is the drawable's size at this moment.
     viewportWidth_ = width();
     viewportHeight_ = height();
@@ -96,10 +97,18 @@ void GlxDrawingTarget::present() {
             if (XErrorLog::count(display_) != errorsBefore)
                 lost_.store(true, std::memory_order_release);
         }
-    } else if (doubleBuffered_) {
-        glXSwapBuffers(display_, window_);
     } else {
-        glFlush();
+        // Whatever the driver's requests for the last frame provoked has been
+        // recorded by now or will be by the next frame: at the first error,
+        // stop presenting into a window that may be gone.
+        if (XErrorLog::count(display_) != errorsSeen_)
+            lost_.store(true, std::memory_order_release);
+        if (windowLost())
+            glFinish();
+        else if (doubleBuffered_)
+            glXSwapBuffers(display_, window_);
+        else
+            glFlush();
     }
     // The renderer never sets a viewport and keeps a fixed 4:3 projection, so a
     // resized window would otherwise keep drawing into its old corner. Follow

@@ -16,8 +16,10 @@
 // has ended.
 //
 // Two ways to reach the window:
-// - Direct: the context draws into the window itself. Only for windows the
-//   saver made, which cannot vanish while it draws.
+// - Direct: the context draws into the window itself. For windows the saver
+//   made, which cannot vanish while it draws (and for another program's
+//   window on a server without a single-buffered GL visual to copy from).
+//   The first X error on the connection stops presenting (windowLost()).
 // - Copied: for another program's window (the XScreenSaver daemon's, the
 //   settings tool's preview), which may be destroyed at any moment, between
 //   two requests of a frame. The context draws into a pixmap the saver owns,
@@ -82,4 +84,6 @@ private:
     GC gc_ = nullptr;
     int pixmapWidth_ = 0;
     int pixmapHeight_ = 0;
+    // X errors on `display` when the context was made current.
+    unsigned long errorsSeen_ = 0;
 };

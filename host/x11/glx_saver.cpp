@@ -78,7 +78,15 @@ std::unique_ptr<GlxSaver> GlxSaver::create(const char* displayName, Window windo
         outcome = Outcome::NoConnection;
         return nullptr;
     }
-    std::optional<GlVisual> chosen = chooseVisual(saver->display_, visual, drawing.surface);
+    GlxDrawingTarget::Surface surface = drawing.surface;
+    std::optional<GlVisual> chosen = chooseVisual(saver->display_, visual, surface);
+    if (!chosen && surface == GlxDrawingTarget::Surface::Copied) {
+        // A server without a single-buffered GL visual of the window's
+        // depth: draw into the window itself, which a hack still may; a
+        // destroyed window is then seen by the first failed request.
+        surface = GlxDrawingTarget::Surface::Direct;
+        chosen = chooseVisual(saver->display_, visual, surface);
+    }
     if (chosen)
         saver->context_ = glXCreateContext(saver->display_, &chosen->info, nullptr, True);
     if (!saver->context_) {
@@ -86,8 +94,8 @@ std::unique_ptr<GlxSaver> GlxSaver::create(const char* displayName, Window windo
         return nullptr; // the destructor closes the connection
     }
     saver->target_ = std::make_unique<GlxDrawingTarget>(
-        saver->display_, window, chosen->info, saver->context_, chosen->doubleBuffered,
-        drawing.surface, width, height, drawing.fps ? std::make_unique<FpsOverlay>() : nullptr);
+        saver->display_, window, chosen->info, saver->context_, chosen->doubleBuffered, surface,
+        width, height, drawing.fps ? std::make_unique<FpsOverlay>() : nullptr);
     setDrawingTarget(saver->target_.get());
     saver->animation_ = factory(); // on a throw the destructor releases the rest
     outcome = Outcome::Running;
