@@ -6,6 +6,8 @@
 
 #include "tests/host/x11/x11_test_support.h"
 
+#include <filesystem>
+
 TEST(WindowMode, DrawsAtTheRequestedSizeAndClosesOnInputOrFivePixelsOfTravelButNotFour) {
     TestDisplay display;
     XWindowAttributes screen = display.attributes(display.root());
@@ -152,4 +154,45 @@ TEST(FrameRateOverlay, AppearsInTheBottomLeftCornerOnlyWhenAsked) {
         display.destroyWindow(window);
         EXPECT_EQ(run.waitExit(exitMs), 0) << run.errorOutput();
     }
+}
+
+namespace {
+// True once `pid` runs `binary` (before that it is still the forked test).
+bool runs(pid_t pid, const std::string& binary) {
+    std::error_code error;
+    auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+    return !error && exe == std::filesystem::canonical(binary, error);
+}
+// True if `pid` has a handler for `signal` (SigCgt in /proc).
+bool catches(pid_t pid, int signal) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+    }
+    return false;
+}
+} // namespace
+
+// A daemon may end the hack at any moment of its start-up: opening the
+// display, making the context, building the universe.
+TEST(Signals, EndTheRunWithStatusZeroAtAnyMomentOfStartUp) {
+    TestDisplay display;
+    Window window = display.createWindow(200, 150);
+    for (int delayMs : {0, 2, 5, 10, 20, 40, 80, 150, 300, 1000}) {
+        ChildProcess run(saver({"--window-id", std::to_string(window)}));
+        ASSERT_TRUE(eventually(startupMs, [&] { return runs(run.pid(), VELTRANE_BINARY); }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        // Before the handler exists only the dynamic loader (or a sanitizer's
+        // runtime) is running: nothing of the program can catch the signal.
+        const bool caught = catches(run.pid(), SIGTERM);
+        run.signal(SIGTERM);
+        auto status = run.waitExit(exitMs);
+        if (caught || delayMs == 1000) {
+            EXPECT_EQ(status, 0) << delayMs << " ms: " << run.errorOutput();
+        } else {
+            EXPECT_TRUE(status == 0 || status == 128 + SIGTERM) << delayMs << " ms";
+        }
+    }
+    display.destroyWindow(window);
 }

@@ -99,6 +99,9 @@ public:
     void signal(int number) {
         kill(pid_, number);
     }
+    pid_t pid() const {
+        return pid_;
+    }
     std::string errorOutput() const {
         std::stringstream text;
         text << std::ifstream(errorFile_).rdbuf();
