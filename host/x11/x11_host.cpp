@@ -2,6 +2,7 @@
 
 #include "host/x11/glx_saver.h"
 #include "host/x11/mouse_travel.h"
+#include "host/x11/server_loss_guard.h"
 #include "host/x11/signal_pipe.h"
 #include "host/x11/x_error_log.h"
 
@@ -110,6 +111,8 @@ int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
         std::fprintf(stderr, "veltrane: cannot open the X display \"%s\"\n", name ? name : "");
         return HostExit::environment;
     }
+    ServerLossGuard::install();
+    ServerLossGuard::watch(ConnectionNumber(display_));
     int errorBase = 0;
     int eventBase = 0;
     if (!glXQueryExtension(display_, &errorBase, &eventBase)) {
@@ -404,6 +407,7 @@ bool X11Host::teardown() {
             XFreeCursor(display_, blankCursor_);
         if (colormap_)
             XFreeColormap(display_, colormap_);
+        ServerLossGuard::watch(-1);
         XErrorLog::forget(display_);
         XCloseDisplay(display_);
         display_ = nullptr;

@@ -90,3 +90,24 @@ TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroSta
     EXPECT_EQ(badTeardown.waitExit(exitMs), 3);
     EXPECT_NE(badTeardown.errorOutput().find("shutting down"), std::string::npos);
 }
+
+// A server killed while the saver starts up (connecting, setting up GLX,
+// making its window and context) ends the run with status 2, never a signal.
+TEST(HostEnvironmentErrors, AServerKilledDuringStartUpEndsTheRunWithStatusTwo) {
+    for (int delayMs : {5, 10, 15, 20, 25, 30, 40, 50, 70, 100}) {
+        std::string name = freeDisplay();
+        const std::string socket = "/tmp/.X11-unix/X" + name.substr(1);
+        ChildProcess server({"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-noreset"});
+        ASSERT_TRUE(eventually(10000, [&] { return std::filesystem::exists(socket); }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // accepting connections
+        ChildProcess run(saver({"--geometry", "320x240"}), {"DISPLAY=" + name});
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        server.signal(SIGKILL);
+        server.waitExit(exitMs);
+        auto status = run.waitExit(exitMs);
+        EXPECT_EQ(status, 2) << delayMs << " ms: " << run.errorOutput();
+        // What the killed server leaves behind.
+        std::filesystem::remove(socket);
+        std::filesystem::remove("/tmp/.X" + name.substr(1) + "-lock");
+    }
+}
