@@ -1,7 +1,7 @@
 #include "host/x11/universe_animation.h"
 
 #include "render/drawing_target.h"
-#include "render/initial_model.h"
+#include "render/saver_model.h"
 
 namespace {
 
