@@ -136,6 +136,26 @@ TEST(HackMode, EndsCleanlyWhenItsWindowIsDestroyedAtAnyMomentOfItsRun) {
     }
 }
 
+// The settings tool's preview pane changes size with its dialog.
+TEST(HackMode, FillsItsWindowAgainAfterTheWindowIsResized) {
+    TestDisplay display;
+    Window window = display.createWindow(200, 150);
+    // The stand-in animation clears every frame to one colour.
+    ChildProcess run(saver({"draw", "--window-id", std::to_string(window)}, FAKE_SAVER_BINARY));
+    const unsigned long cleared = 0x3380cc;
+    auto near = [&](int x, int y) {
+        unsigned long p = display.pixel(window, x, y);
+        return p != ~0UL && std::abs(static_cast<long>(p >> 16) - 0x33) < 4 &&
+               std::abs(static_cast<long>(p & 0xff) - 0xcc) < 4;
+    };
+    ASSERT_TRUE(eventually(startupMs, [&] { return near(150, 100); })) << run.errorOutput();
+    display.resizeWindow(window, 400, 300);
+    EXPECT_TRUE(eventually(startupMs, [&] { return near(390, 290); }))
+        << std::hex << display.pixel(window, 390, 290) << " not near " << cleared;
+    display.destroyWindow(window);
+    EXPECT_EQ(run.waitExit(exitMs), 0) << run.errorOutput();
+}
+
 TEST(FrameRateOverlay, AppearsInTheBottomLeftCornerOnlyWhenAsked) {
     TestDisplay display;
     for (bool asked : {false, true}) {

@@ -164,6 +164,11 @@ public:
         XSync(display_, False);
         return window;
     }
+    void resizeWindow(Window window, int width, int height) {
+        XResizeWindow(display_, window, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
+        XSync(display_, False);
+    }
     void destroyWindow(Window window) {
         XDestroyWindow(display_, window);
         XSync(display_, False);
