@@ -46,6 +46,9 @@ public:
     bool shutdown();
 
     bool failed() const { return animation_ && animation_->failed(); }
+    std::string failureMessage() const {
+        return animation_ ? animation_->failureMessage() : std::string();
+    }
     // The window could no longer be drawn into (see GlxDrawingTarget).
     bool windowLost() const { return target_ && target_->windowLost(); }
     std::int64_t frames() const { return animation_ ? animation_->frames() : 0; }

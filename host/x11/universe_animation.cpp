@@ -45,6 +45,10 @@ bool UniverseAnimation::failed() const {
     return universe_ && universe_->simulationFailed();
 }
 
+std::string UniverseAnimation::failureMessage() const {
+    return universe_ ? universe_->failureMessage() : std::string();
+}
+
 std::int64_t UniverseAnimation::frames() const {
     return universe_ ? universe_->ticksRun() : finalFrames_;
 }

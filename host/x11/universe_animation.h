@@ -13,6 +13,7 @@ public:
 
     bool shutdown() override;
     bool failed() const override;
+    std::string failureMessage() const override;
     std::int64_t frames() const override;
 
 private:

@@ -323,7 +323,10 @@ int X11Host::loop(SignalPipe& signals) {
         if (saver_->windowLost())
             return windowLost();
         if (saver_->failed()) {
-            std::fprintf(stderr, "veltrane: the simulation stopped because of an internal error\n");
+            const std::string what = saver_->failureMessage();
+            std::fprintf(stderr,
+                         "veltrane: the simulation stopped because of an internal error%s%s\n",
+                         what.empty() ? "" : ": ", what.c_str());
             return HostExit::simulationFailed;
         }
         pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals.fd(), POLLIN, 0}};

@@ -72,7 +72,7 @@ TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroSta
         int status;
         std::string message;
     } cases[] = {
-        {{"fail-after-10"}, 3, "simulation stopped"},
+        {{"fail-after-10"}, 3, "internal error: the fake animation gave up"},
         // In a hack too: the daemon's window stays, the process goes.
         {{"fail-after-10", "--window-id", std::to_string(window)}, 3, "simulation stopped"},
         {{"throw"}, 255, ""},

@@ -31,6 +31,7 @@ public:
         return !badTeardown_;
     }
     bool failed() const override { return failed_; }
+    std::string failureMessage() const override { return "the fake animation gave up"; }
     std::int64_t frames() const override { return frames_; }
 
 private:
