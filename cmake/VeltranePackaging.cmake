@@ -1,6 +1,6 @@
 # Packages, one CPack generator per platform (see the README's "Packaging"):
-#   Linux:   cpack --preset deb    -> build/packages/veltrane_<version>_amd64.deb
-#   Windows: cpack --preset win64  -> build/packages/veltrane-<version>-win64.zip
+#   cmake --workflow --preset deb    -> build/packages/veltrane_<version>_amd64.deb
+#   cmake --workflow --preset win64  -> build/packages/veltrane-<version>-win64.zip
 # Both hold stripped programs. The .deb puts the hack where Debian 12's
 # XScreenSaver daemon runs hacks from; its dependencies are computed from the
 # binary's shared libraries by dpkg-shlibdeps (package dpkg-dev).
