@@ -2,8 +2,6 @@
 
 namespace NS_Attribute {
 
-Attribute::Attribute(const std::wstring& name) : name_(name) {}
-
 Attribute::~Attribute() {
     delete value;
 }

@@ -3,8 +3,6 @@
 #include "kernel/attributes_collection.h"
 #include "kernel/events.h"
 
-#include <string>
-
 namespace NS_Attribute {
 
 // Base of every attribute value. Only the owning handler interprets a value:
@@ -21,15 +19,16 @@ public:
     // Null until the creating handler sets it, right after construction.
     AttributeValue* value = nullptr;
 
-    explicit Attribute(const std::wstring& name);
+    explicit Attribute(const NS_Names::Name& name) : name_(name) {}
     Attribute(const Attribute&) = delete;
     Attribute& operator=(const Attribute&) = delete;
     ~Attribute() override;
 
-    const std::wstring& name() const override { return name_; }
+    const NS_Names::Name& name() const override { return name_; }
+    Attribute* asAttribute() override { return this; }
 
 private:
-    std::wstring name_;
+    NS_Names::Name name_;
 };
 
 } // namespace NS_Attribute

@@ -24,17 +24,8 @@ void AttributeHandler::removeAttribute(const ObjectIndex& ref) {
     sendEvent(ref, nullptr, NS_Events::AttributeRemoved);
 }
 
-void AttributeHandler::subscribe(const std::wstring& publisher, std::uint32_t mask) {
+void AttributeHandler::subscribe(const NS_Names::Name& publisher, std::uint32_t mask) {
     universe->findHandler(publisher)->addSubscriber(mask, name());
-}
-
-void AttributeHandler::sendEvent(const ObjectIndex& ref, const NS_Events::EventsSender* also,
-                                 std::uint32_t code) {
-    const NS_Events::Event event(ref, name(), code);
-    NS_Events::EventQueue& queue = universe->eventQueue();
-    post(event, queue);
-    if (also != nullptr)
-        also->post(event, queue);
 }
 
 void AttributeHandler::attachValue(const ObjectIndex& ref, AttributeValue* value) {
@@ -62,7 +53,8 @@ NS_Attribute::Attribute* AttributeHandler::ownAttribute(const ObjectIndex& ref) 
     NS_Object::Object* object = universe->findObject(ref);
     if (object == nullptr)
         throw new Exception();
-    auto* attribute = dynamic_cast<NS_Attribute::Attribute*>(object->attributes.find(name()));
+    NS_AttributesCollection::AttributesCollectionElement* element = object->attributes.find(name());
+    NS_Attribute::Attribute* attribute = element == nullptr ? nullptr : element->asAttribute();
     if (attribute == nullptr)
         throw new Exception();
     return attribute;

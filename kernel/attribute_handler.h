@@ -8,7 +8,6 @@
 #include "kernel/time_stamp.h"
 
 #include <cstdint>
-#include <string>
 
 namespace NS_AttributeHandler {
 
@@ -28,7 +27,7 @@ public:
     // The live object, or null when the reference does not resolve. Never throws.
     virtual NS_Object::Object* findObject(const ObjectIndex& ref) = 0;
     // Never null: throws Exception when no handler has that name.
-    virtual AttributeHandler* findHandler(const std::wstring& name) = 0;
+    virtual AttributeHandler* findHandler(const NS_Names::Name& name) = 0;
     // A new object carrying its "ObjectIndex" attribute; the universe owns it.
     virtual NS_Object::Object* createObject() = 0;
     // Every handler removes its attribute (events queued, not dispatched), then
@@ -54,7 +53,8 @@ public:
     AttributeHandler& operator=(const AttributeHandler&) = delete;
     ~AttributeHandler() override = default;
 
-    const std::wstring& name() const override { return name_; }
+    const NS_Names::Name& name() const override { return name_; }
+    AttributeHandler* asHandler() override { return this; }
 
     // Called once on the simulation thread, in ascending name order, before the
     // first tick. Subscriptions are made here.
@@ -73,12 +73,19 @@ public:
 protected:
     UniverseForHandler* universe;
 
-    void setName(const std::wstring& name) { name_ = name; }
+    void setName(const NS_Names::Name& name) { name_ = name; }
 
     // Asks the named handler to notify this one of the codes in mask.
-    void subscribe(const std::wstring& publisher, std::uint32_t mask);
+    void subscribe(const NS_Names::Name& publisher, std::uint32_t mask);
     // Posts an event from this handler to its subscribers, then to `also`'s.
-    void sendEvent(const ObjectIndex& ref, const NS_Events::EventsSender* also, std::uint32_t code);
+    void sendEvent(const ObjectIndex& ref, const NS_Events::EventsSender* also,
+                   std::uint32_t code) {
+        const NS_Events::Event event(ref, name_, code);
+        NS_Events::EventQueue& queue = universe->eventQueue();
+        post(event, queue);
+        if (also != nullptr)
+            also->post(event, queue);
+    }
     // Makes `value` this handler's attribute on the object and posts
     // AttributeAdded. Always takes ownership: on failure the value is deleted
     // and Exception thrown, with nothing posted.
@@ -103,12 +110,12 @@ protected:
         sendEvent(ref, attribute, NS_Events::ValueChanged);
     }
 
-private:
-    std::wstring name_;
-
     // This handler's attribute on the object; throws Exception if the reference
     // does not resolve or the object lacks it.
     NS_Attribute::Attribute* ownAttribute(const ObjectIndex& ref);
+
+private:
+    NS_Names::Name name_;
 };
 
 } // namespace NS_AttributeHandler

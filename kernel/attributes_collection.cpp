@@ -4,44 +4,51 @@
 
 namespace NS_AttributesCollection {
 
-bool CodeUnitLess::operator()(const std::wstring& a, const std::wstring& b) const {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
-            return static_cast<std::uint32_t>(x) < static_cast<std::uint32_t>(y);
-        });
-}
-
 AttributesCollection::~AttributesCollection() {
-    for (auto& entry : map_)
-        delete entry.second;
+    for (const Entry* e = begin(); e != end(); ++e)
+        delete e->element;
 }
 
 void AttributesCollection::insert(AttributesCollectionElement* element) {
-    const std::wstring& key = element->name();
-    if (map_.find(key) != map_.end())
+    const NS_Names::Name key = element->name();
+    if (find(key) != nullptr)
         throw new Exception();
-    map_.emplace(key, element);
+    if (size_ == capacity_) {
+        // Grow before changing anything, so a failed allocation leaves the
+        // collection as it was and the element the caller's.
+        const std::size_t capacity = capacity_ * 2;
+        std::unique_ptr<Entry[]> grown(new Entry[capacity]);
+        std::copy(begin(), end(), grown.get());
+        heap_ = std::move(grown);
+        capacity_ = capacity;
+    }
+    Entry* first = entries();
+    Entry* last = first + size_;
+    Entry* at = std::upper_bound(first, last, key, [](const NS_Names::Name& k, const Entry& e) {
+        return NS_Names::Name::codeUnitLess(k.str(), e.name.str());
+    });
+    std::move_backward(at, last, last + 1);
+    *at = Entry{key, element};
+    ++size_;
 }
 
-AttributesCollectionElement* AttributesCollection::find(const std::wstring& name) const {
-    auto it = map_.find(name);
-    return it == map_.end() ? nullptr : it->second;
-}
-
-void AttributesCollection::remove(const std::wstring& name) {
-    auto it = map_.find(name);
-    if (it == map_.end())
+void AttributesCollection::remove(const NS_Names::Name& name) {
+    Entry* first = entries();
+    Entry* last = first + size_;
+    Entry* at = std::find_if(first, last, [&](const Entry& e) { return e.name == name; });
+    if (at == last)
         throw new Exception();
-    AttributesCollectionElement* element = it->second;
-    map_.erase(it);
+    AttributesCollectionElement* element = at->element;
+    std::move(at + 1, last, at);
+    --size_;
     delete element;
 }
 
 void AttributesCollection::elements(std::vector<AttributesCollectionElement*>& out) const {
     std::vector<AttributesCollectionElement*>().swap(out);
-    out.reserve(map_.size());
-    for (const auto& entry : map_)
-        out.push_back(entry.second);
+    out.reserve(size_);
+    for (const Entry* e = begin(); e != end(); ++e)
+        out.push_back(e->element);
 }
 
 } // namespace NS_AttributesCollection

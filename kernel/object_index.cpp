@@ -2,11 +2,15 @@
 
 namespace NS_ObjectIndex {
 
-namespace {
+namespace detail {
 // Process-wide, never reset, shared by every universe. Not atomic: only the
-// thread that currently owns the kernel data creates objects.
+// thread that currently owns the kernel data creates objects. Deliberately
+// not in any header: nothing in the program moves it.
+extern std::int64_t nextUniqueId;
 std::int64_t nextUniqueId = 0;
-} // namespace
+} // namespace detail
+
+using detail::nextUniqueId;
 
 void ObjectIndex::reset() {
     index = -1;
@@ -20,14 +24,6 @@ void ObjectIndex::assignNewUniqueId() {
     nextUniqueId = static_cast<std::int64_t>(static_cast<std::uint64_t>(nextUniqueId) + 1u);
     if (nextUniqueId == 0)
         throw new Exception();
-}
-
-std::int64_t ObjectIndex::peekNextUniqueId() {
-    return nextUniqueId;
-}
-
-void ObjectIndex::setNextUniqueIdForTesting(std::int64_t next) {
-    nextUniqueId = next;
 }
 
 } // namespace NS_ObjectIndex

@@ -33,11 +33,6 @@ public:
 
     // Ordered by unique id alone; the slot takes no part.
     bool operator<(const ObjectIndex& other) const { return uniqueId < other.uniqueId; }
-
-    // The value the next assignNewUniqueId hands out. For tests and tools.
-    static std::int64_t peekNextUniqueId();
-    // Moves the counter; lets tests reach the wrap-around without 2^64 objects.
-    static void setNextUniqueIdForTesting(std::int64_t next);
 };
 
 } // namespace NS_ObjectIndex

@@ -4,7 +4,7 @@
 
 namespace NS_SystemHandler {
 
-const std::wstring SystemHandler::handlerName = L"ObjectIndex";
+const NS_Names::Name SystemHandler::handlerName = L"ObjectIndex";
 
 SystemHandler::SystemHandler(NS_AttributeHandler::UniverseForHandler* universe_)
     : AttributeHandler(universe_) {

@@ -16,7 +16,7 @@ public:
 // with AttributeAdded to the subscribers of "ObjectIndex".
 class SystemHandler : public NS_AttributeHandler::AttributeHandler {
 public:
-    static const std::wstring handlerName;
+    static const NS_Names::Name handlerName;
 
     explicit SystemHandler(NS_AttributeHandler::UniverseForHandler* universe_);
 

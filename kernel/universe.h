@@ -11,8 +11,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <string>
+
+namespace NS_SystemHandler {
+class SystemHandler;
+}
 
 namespace NS_Universe {
 
@@ -38,10 +44,19 @@ struct RunOptions {
     std::function<void()> onThreadEnd;
 };
 
-// The simulated world. Built and destroyed on one thread (the window thread);
-// between the end of the constructor and the end of the simulation thread only
-// that thread touches objects, handlers and queue. No lock guards them: the
-// hand-over is ordered by the thread's creation and by doneEvent.
+// The simulated world.
+//
+// Threads: the owner's thread (the window thread) builds and destroys the
+// universe; between the end of the constructor and the end of the simulation
+// thread, only the simulation thread touches objects, handlers and queue. The
+// data the two threads hand over to each other is private to this class and
+// its thread routine, so nothing else can reach it behind the hand-over; no
+// lock guards it: the hand-over is ordered by the thread's creation and by
+// doneEvent.
+//
+// The UniverseForHandler operations and dispatch are for handlers (simulation
+// thread) and for the owner once the simulation thread has ended
+// (waitUntilEnded returned true, or simulationEnded()).
 class Universe final : public NS_AttributeHandler::UniverseForHandler {
 public:
     // Installs "ObjectIndex", then the model's handlers, then starts the
@@ -52,16 +67,27 @@ public:
     // (it finishes the tick in progress, or the next one if it is waiting),
     // destroys every object, dispatches what that posts, then deletes the
     // handlers. Never waits on a thread that has already ended or failed.
+    //
+    // Teardown always completes, whatever the handlers throw: an object whose
+    // handler fails to remove its attribute still goes (with the attributes it
+    // still carries, and no event for those), every other handler still gets
+    // its removals and its events, and every handler is deleted. The first
+    // error is then rethrown, unchanged, once everything is freed; later ones
+    // are freed and dropped. When the destructor runs while another exception
+    // is already propagating, it throws nothing (that would end the process):
+    // the error is freed and the exception in flight is the report.
     ~Universe() noexcept(false);
     Universe(const Universe&) = delete;
     Universe& operator=(const Universe&) = delete;
 
-    NS_Object::Object* findObject(const NS_ObjectIndex::ObjectIndex& ref) override;
-    NS_AttributeHandler::AttributeHandler* findHandler(const std::wstring& name) override;
+    NS_Object::Object* findObject(const NS_ObjectIndex::ObjectIndex& ref) override {
+        return shared_.objectTable.find(ref);
+    }
+    NS_AttributeHandler::AttributeHandler* findHandler(const NS_Names::Name& name) override;
     NS_Object::Object* createObject() override;
     void destroyObject(const NS_ObjectIndex::ObjectIndex& ref) override;
-    NS_Events::EventQueue& eventQueue() override { return queue; }
-    NS_TimeService::TimeStamp currentTime() override { return tickTime; }
+    NS_Events::EventQueue& eventQueue() override { return shared_.queue; }
+    NS_TimeService::TimeStamp currentTime() override { return shared_.tickTime; }
 
     // Hands queued events to their receivers until the queue is empty,
     // including every event posted meanwhile.
@@ -74,6 +100,12 @@ public:
     // stopped: doneEvent was signalled and nothing more runs. A host polls this
     // to end the run instead of showing a frozen picture.
     bool simulationFailed() const { return failed_.load(std::memory_order_acquire); }
+    // What failed, once simulationFailed() is true (empty before): the kernel
+    // exception's type ("NS_AttributeHandler::Exception"), a standard
+    // exception's message, or "an unknown exception". For exit messages.
+    std::string failureMessage() const {
+        return simulationFailed() ? failureMessage_ : std::string();
+    }
     // True once the simulation thread's routine has returned.
     bool simulationEnded() const { return !thread_ || !thread_->isRunning(); }
     // Waits up to the timeout for the simulation thread to end by itself (tick
@@ -85,34 +117,46 @@ public:
     // Events handed to handlers so far, tick events included. Read it from the
     // simulation thread, or after the thread has ended.
     std::uint64_t eventsDispatched() const { return eventsDispatched_; }
-
-    // --- Members shared with the simulation thread ---
-    NS_ObjectsCollection::ObjectsCollection objectTable;
-    NS_HandlersCollection::HandlersCollection handlers;
-    NS_Events::EventQueue queue;
-    NS_TimeService::TimeStamp tickTime;
-    std::unique_ptr<NS_Platform::Event> doneEvent;
-    std::unique_ptr<NS_Platform::Event> stopEvent;
+    // Live objects and slots of the object table; same threading as above.
+    std::size_t liveObjectCount() const { return shared_.objectTable.liveCount(); }
+    std::size_t objectSlotCount() const { return shared_.objectTable.slotCount(); }
 
 private:
-    friend void simulationThread(Universe* universe);
-    friend void simulationThreadEntry(void* argument);
-    friend void runThreadEnd(Universe& universe);
+    // What the owner's thread and the simulation thread hand over to each
+    // other. Members are destroyed in reverse order: queue, handlers, then the
+    // object table, which must be empty by then.
+    struct Shared {
+        NS_ObjectsCollection::ObjectsCollection objectTable;
+        NS_HandlersCollection::HandlersCollection handlers;
+        NS_Events::EventQueue queue;
+        NS_TimeService::TimeStamp tickTime;
+        std::unique_ptr<NS_Platform::Event> doneEvent;
+        std::unique_ptr<NS_Platform::Event> stopEvent;
+    };
 
+    Shared shared_;
     RunOptions options_;
+    NS_SystemHandler::SystemHandler* system_ = nullptr; // owned by the handlers
     std::unique_ptr<NS_Platform::Thread> thread_;
     std::atomic<bool> failed_{false};
+    // Written by the simulation thread before failed_ is set.
+    std::string failureMessage_;
     std::atomic<std::int64_t> ticks_{0};
     std::uint64_t eventsDispatched_ = 0;
 
+    // The simulation thread's routine: time service, start pass, then ticks
+    // until stopped (or the tick limit). However it ends, it then drops the
+    // time service, runs onThreadEnd and sets doneEvent, in that order, in one
+    // place. An exception that escapes ends the thread as if stopped and marks
+    // the universe failed.
+    static void threadEntry(void* universe);
+    void simulate();
+    void startPass();
+    void tickLoop();
     void broadcast(std::uint32_t code);
+    void runThreadEnd();
+    // Teardown of one object that does not give up on the first error.
+    void discardObject(NS_ObjectIndex::ObjectIndex ref, std::exception_ptr& firstError);
 };
-
-// The simulation thread's routine: time service, start pass, then ticks until
-// stopped (or the tick limit), then doneEvent. An exception that escapes ends
-// the thread as if stopped and marks the universe failed.
-void simulationThread(Universe* universe);
-// Calls the owner's onThreadEnd, if any, swallowing what it throws.
-void runThreadEnd(Universe& universe);
 
 } // namespace NS_Universe

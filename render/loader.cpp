@@ -12,7 +12,7 @@
 #include <string>
 
 namespace {
-const std::wstring segmentName = L"Segment";
+const NS_Names::Name segmentName = L"Segment";
 
 // Half-size of a particle's sprite in plane units.
 constexpr double particleHalfSize = 0.05;
@@ -49,7 +49,7 @@ void endSprites() {
 } // namespace
 
 Loader::Loader(NS_AttributeHandler::UniverseForHandler* universe_) : AttributeHandler(universe_) {
-    setName(L"Loader");
+    setName(NS_Names::Name(L"Loader"));
 }
 
 Loader::~Loader() {
@@ -132,7 +132,7 @@ void Loader::drawFrame() {
 
     particles.spawn();
 
-    drawStrokes();
+    strokePass.draw(strokes, *universe);
 
     // After the strokes: they are lit by the light as the previous frame left it.
     light.advance();
@@ -144,23 +144,6 @@ void Loader::drawFrame() {
     endSprites();
 
     drawingTarget()->present();
-}
-
-void Loader::drawStrokes() {
-    NS_AttributeHandler::AttributeHandler* segments = universe->findHandler(segmentName);
-    glEnable(GL_LIGHTING);
-    for (const NS_ObjectIndex::ObjectIndex& stroke : strokes) {
-        if (universe->findObject(stroke) == nullptr)
-            continue;
-        const auto* value = dynamic_cast<const Segment_value*>(segments->getValue(stroke));
-        if (value == nullptr || !net.fill(*value))
-            continue;
-        glMap2d(GL_MAP2_VERTEX_3, 0.0, 1.0, 3, 3, 0.0, 1.0, 9, 3, net.points);
-        glEnable(GL_MAP2_VERTEX_3);
-        glMapGrid2d(5, 0.0, 1.0, 5, 0.0, 1.0);
-        glEvalMesh2(GL_FILL, 0, 5, 0, 5);
-    }
-    glDisable(GL_LIGHTING);
 }
 
 void Loader::applyLight() {

@@ -3,12 +3,12 @@
 #include "kernel/attribute_handler.h"
 #include "kernel/events.h"
 #include "kernel/object_index.h"
+#include "kernel/object_index_set.h"
 #include "render/glow_particles.h"
 #include "render/moving_light.h"
-#include "render/stroke_net.h"
+#include "render/stroke_pass.h"
 
 #include <cstdint>
-#include <set>
 
 // The one handler that draws. It owns no attribute values: it learns which objects are
 // strokes from the "Segment" handler's AttributeAdded / AttributeRemoved events and, on
@@ -34,21 +34,17 @@ public:
     void handleEvent(const NS_Events::Event& event) override;
 
     // Read-only views for tools and tests.
-    const std::set<NS_ObjectIndex::ObjectIndex>& strokeSet() const { return strokes; }
+    const NS_ObjectIndex::ObjectIndexSet& strokeSet() const { return strokes; }
     const MovingLight& movingLight() const { return light; }
     const GlowParticles& glowParticles() const { return particles; }
     std::uint32_t glowTextureName() const { return glowTexture; }
 
-    // The stroke pass of the frame alone (lighting on around it), for benchmarks that
-    // compare it with the bare evaluator calls. Simulation thread, context current.
-    void drawStrokes();
-
 private:
-    std::set<NS_ObjectIndex::ObjectIndex> strokes;
+    NS_ObjectIndex::ObjectIndexSet strokes;
     std::uint32_t glowTexture = 0;
     MovingLight light;
     GlowParticles particles;
-    StrokeNet net; // shared by every stroke, refilled before each is evaluated
+    StrokePass strokePass;
 
     void drawFrame();
     void applyLight();

@@ -20,7 +20,7 @@ constexpr int FirstRow = 12;
 constexpr int Characters = 5;
 } // namespace
 
-const std::wstring GenerativeField::handlerName = L"GenerativeField";
+const NS_Names::Name GenerativeField::handlerName = L"GenerativeField";
 
 GenerativeField::GenerativeField(NS_AttributeHandler::UniverseForHandler* universe_)
     : GenerativeField(universe_, GlyphMasks(NS_DigitStrip::loadDigitStrip())) {}
@@ -69,8 +69,11 @@ void GenerativeField::step() {
 
 void GenerativeField::plantRoot() {
     spawnCooldown_ = static_cast<std::int32_t>(random01() * SpawnCooldownScale);
-    auto* points =
-        dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
+    // Looked up once: handlers live as long as their universe.
+    if (points_ == nullptr)
+        points_ =
+            dynamic_cast<GenerativePoint*>(universe->findHandler(GenerativePoint::handlerName));
+    GenerativePoint* points = points_;
     if (points == nullptr)
         throw new NS_AttributeHandler::Exception();
     const ObjectIndex root = universe->createObject()->self;

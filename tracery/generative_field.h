@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class GenerativePoint;
+
 // Tunables of the generative field.
 namespace GenerativeFieldTunables {
 // No Step work at all while this many guiding points are alive.
@@ -21,7 +23,7 @@ constexpr int RootPlacementTries = 20;
 // MaxGuidingPoints guides are alive. Keeps no per-object values.
 class GenerativeField : public NS_AttributeHandler::AttributeHandler {
 public:
-    static const std::wstring handlerName;
+    static const NS_Names::Name handlerName;
 
     // Builds the glyph masks from the program's digit strip; throws
     // NS_DigitStrip::Exception (by pointer) when the strip cannot be read, so
@@ -60,6 +62,7 @@ private:
     std::int32_t shownHour_ = -1;
     GlyphMasks glyphMasks_;
     std::int64_t paintCount_ = 0;
+    GenerativePoint* points_ = nullptr; // looked up on first use
 
     void step();
     void plantRoot();

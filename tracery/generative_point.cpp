@@ -4,7 +4,7 @@
 
 using NS_ObjectIndex::ObjectIndex;
 
-const std::wstring GenerativePoint::handlerName = L"GenerativePoint";
+const NS_Names::Name GenerativePoint::handlerName = L"GenerativePoint";
 
 GenerativePoint::GenerativePoint(NS_AttributeHandler::UniverseForHandler* universe_)
     : TypedValueHandler(universe_) {
@@ -14,19 +14,15 @@ GenerativePoint::GenerativePoint(NS_AttributeHandler::UniverseForHandler* univer
 void GenerativePoint::handleEvent(const NS_Events::Event& event) {
     if (event.code != NS_Events::Step)
         return;
-    std::vector<ObjectIndex> expired;
-    for (const ObjectIndex& ref : members_) {
-        NS_Attribute::Attribute* attribute = attributeOf(ref);
-        if (attribute == nullptr)
-            continue;
-        auto* v = static_cast<GenerativePoint_value*>(attribute->value);
-        if (v->countdown != 0) {
-            v->countdown -= 1;
+    ending_.clear();
+    walk([&](const ObjectIndex& ref, NS_Attribute::Attribute* attribute) {
+        GenerativePoint_value& v = valueIn(attribute);
+        if (v.countdown != 0) {
+            v.countdown -= 1;
             publish(ref, attribute);
         } else {
-            expired.push_back(ref);
+            ending_.push_back(ref);
         }
-    }
-    for (const ObjectIndex& ref : expired)
-        universe->destroyObject(ref);
+    });
+    destroyEnding();
 }

@@ -38,7 +38,7 @@ public:
 // destroyed at the end of the sixth Step that visits it.
 class GenerativePoint : public TypedValueHandler<GenerativePoint_value> {
 public:
-    static const std::wstring handlerName;
+    static const NS_Names::Name handlerName;
 
     explicit GenerativePoint(NS_AttributeHandler::UniverseForHandler* universe_);
 

@@ -43,7 +43,7 @@ int childCount(bool hasParent) {
 }
 } // namespace
 
-const std::wstring GuidingPoint::handlerName = L"GuidingPoint";
+const NS_Names::Name GuidingPoint::handlerName = L"GuidingPoint";
 
 GuidingPoint_value::GuidingPoint_value()
     : length(MinSproutLength + random01() * (1.0 - MinSproutLength)) {}
@@ -82,15 +82,11 @@ void GuidingPoint::sproutFreshRoot(const ObjectIndex& ref) {
 }
 
 void GuidingPoint::step() {
-    std::vector<ObjectIndex> finished;
+    ending_.clear();
     // Children sprouted during the walk have larger ids, so the walk reaches
     // them too and they take their first step in this same Step.
-    for (auto it = members_.begin(); it != members_.end(); ++it) {
-        const ObjectIndex ref = *it;
-        NS_Attribute::Attribute* attribute = attributeOf(ref);
-        if (attribute == nullptr)
-            continue;
-        auto* d = static_cast<GuidingPoint_value*>(attribute->value);
+    walk([&](const ObjectIndex& ref, NS_Attribute::Attribute* attribute) {
+        GuidingPoint_value* d = &valueIn(attribute);
         if (d->state == GuidingPoint_value::Moving && d->steps > 0) {
             d->position += d->velocity;
             d->steps -= 1;
@@ -108,11 +104,10 @@ void GuidingPoint::step() {
             d->endPoint = endPoint;
             publish(ref, attribute);
         } else if (d->state == GuidingPoint_value::Finished) {
-            finished.push_back(ref);
+            ending_.push_back(ref);
         }
-    }
-    for (const ObjectIndex& ref : finished)
-        universe->destroyObject(ref);
+    });
+    destroyEnding();
 }
 
 void GuidingPoint::sprout(GenerativePoint_value& generative, const GuidingPoint_value* parent) {

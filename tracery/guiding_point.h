@@ -53,7 +53,7 @@ public:
 // root as soon as it receives its generative point.
 class GuidingPoint : public TypedValueHandler<GuidingPoint_value> {
 public:
-    static const std::wstring handlerName;
+    static const NS_Names::Name handlerName;
 
     explicit GuidingPoint(NS_AttributeHandler::UniverseForHandler* universe_);
 

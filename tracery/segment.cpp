@@ -9,7 +9,7 @@
 using NS_ObjectIndex::ObjectIndex;
 using namespace SegmentTunables;
 
-const std::wstring Segment::handlerName = L"Segment";
+const NS_Names::Name Segment::handlerName = L"Segment";
 
 Segment::Segment(NS_AttributeHandler::UniverseForHandler* universe_)
     : TypedValueHandler(universe_) {
@@ -30,9 +30,10 @@ GuidingPoint* Segment::guidingPoints() {
 
 void Segment::handleEvent(const NS_Events::Event& event) {
     if (event.code == NS_Events::ValueChanged) {
-        if (universe->findObject(event.object) == nullptr)
+        NS_Object::Object* object = universe->findObject(event.object);
+        if (object == nullptr)
             return;
-        GenerativePoint_value* g = generativePoints()->valueOf(event.object);
+        GenerativePoint_value* g = generativePoints()->valueOn(*object);
         if (g->state != GenerativePoint_value::ReadyForSegment)
             return;
         buildFrom(*g);
@@ -43,23 +44,19 @@ void Segment::handleEvent(const NS_Events::Event& event) {
 }
 
 void Segment::step() {
-    std::vector<ObjectIndex> finished;
-    for (const ObjectIndex& ref : members_) {
-        NS_Attribute::Attribute* attribute = attributeOf(ref);
-        if (attribute == nullptr)
-            continue;
-        auto* v = static_cast<Segment_value*>(attribute->value);
-        if (v->state == Segment_value::Created)
-            v->state = Segment_value::Growing;
-        if (v->state == Segment_value::Growing)
-            grow(*v);
-        else if (wither(*v))
-            finished.push_back(ref);
+    ending_.clear();
+    walk([&](const ObjectIndex& ref, NS_Attribute::Attribute* attribute) {
+        Segment_value& v = valueIn(attribute);
+        if (v.state == Segment_value::Created)
+            v.state = Segment_value::Growing;
+        if (v.state == Segment_value::Growing)
+            grow(v);
+        else if (wither(v))
+            ending_.push_back(ref);
         // Every stroke reports once per Step, also in the Step that ends it.
         publish(ref, attribute);
-    }
-    for (const ObjectIndex& ref : finished)
-        universe->destroyObject(ref);
+    });
+    destroyEnding();
 }
 
 void Segment::buildFrom(const GenerativePoint_value& g) {
@@ -94,36 +91,43 @@ void Segment::buildFrom(const GenerativePoint_value& g) {
 }
 
 void Segment::grow(Segment_value& v) {
-    for (SegmentPoint& p : v.points)
-        if (!p.detached && universe->findObject(p.guide) == nullptr)
-            p.detached = true;
-
     GuidingPoint* guides = guidingPoints();
     GenerativePoint* points = generativePoints();
+
+    // A point whose guide is gone follows nothing from now on. The guide
+    // values found here are reused below unless the point switches guides.
+    constexpr std::size_t Cached = 3;
+    std::array<const GuidingPoint_value*, Cached> guideValues{};
+    for (std::size_t i = 0; i < v.points.size(); ++i) {
+        SegmentPoint& p = v.points[i];
+        if (p.detached)
+            continue;
+        NS_Object::Object* guide = universe->findObject(p.guide);
+        if (guide == nullptr)
+            p.detached = true;
+        else if (i < Cached)
+            guideValues[i] = guides->valueOn(*guide);
+    }
 
     // Hand-over: a followed guide has finished and left an end point. Points
     // appended here are not visited by this pass (and the array may grow, so
     // index rather than hold references).
-    // The guide values looked up here are reused by the follow pass unless the
-    // point switched guides.
-    constexpr std::size_t Cached = 3;
-    std::array<const GuidingPoint_value*, Cached> guideValues{};
     const std::size_t initialCount = v.points.size();
     for (std::size_t i = 0; i < initialCount; ++i) {
         if (v.points[i].detached)
             continue;
-        const GuidingPoint_value* guide = guides->valueOf(v.points[i].guide);
-        if (i < Cached)
-            guideValues[i] = guide;
+        const GuidingPoint_value* guide =
+            i < Cached ? guideValues[i] : guides->valueOf(v.points[i].guide);
         if (guide->state != GuidingPoint_value::Finished)
             continue;
         const ObjectIndex endPoint = guide->endPoint;
         // An end point is consumed only through the stroke that followed its
         // guide, so it is always there; should it ever be missing, leave the
         // point alone rather than fail the whole simulation.
-        if (universe->findObject(endPoint) == nullptr)
+        NS_Object::Object* endObject = universe->findObject(endPoint);
+        if (endObject == nullptr)
             continue;
-        GenerativePoint_value* ev = points->valueOf(endPoint);
+        GenerativePoint_value* ev = points->valueOn(*endObject);
         if (v.fresh) {
             v.fresh = false;
             if (!ev->children.empty()) {

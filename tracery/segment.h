@@ -54,7 +54,7 @@ constexpr double ThreePointCentreWeight = 0.3333;
 // destroys them. Every stroke sends one ValueChanged per Step.
 class Segment : public TypedValueHandler<Segment_value> {
 public:
-    static const std::wstring handlerName;
+    static const NS_Names::Name handlerName;
 
     explicit Segment(NS_AttributeHandler::UniverseForHandler* universe_);
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-const std::wstring TickObserver::handlerName = L"TickObserver";
+const NS_Names::Name TickObserver::handlerName = L"TickObserver";
 
 TickObserver::TickObserver(NS_AttributeHandler::UniverseForHandler* universe_,
                            std::function<void(std::int64_t tick)> onTick)

@@ -12,7 +12,7 @@
 // from the simulation thread while it runs.
 class TickObserver : public NS_AttributeHandler::AttributeHandler {
 public:
-    static const std::wstring handlerName;
+    static const NS_Names::Name handlerName;
 
     // `onTick` receives the number of the tick just run, starting at 1.
     TickObserver(NS_AttributeHandler::UniverseForHandler* universe_,

@@ -3,6 +3,7 @@
 #include "host/headless/simulate_options.h"
 #include "host/headless/simulate_report.h"
 #include "kernel/attribute_handler.h"
+#include "kernel/kernel_exceptions.h"
 #include "kernel/universe.h"
 #include "tracery/clock.h"
 #include "tracery/digit_strip.h"
@@ -17,6 +18,20 @@
 #include <vector>
 
 namespace {
+
+// The universe's destructor may throw (a handler failing while the objects are
+// torn down), and unique_ptr::reset would turn that into std::terminate: delete
+// by hand. True when the teardown succeeded.
+bool destroyUniverse(std::unique_ptr<NS_Universe::Universe>& universe) {
+    NS_Universe::Universe* ending = universe.release();
+    try {
+        delete ending;
+    } catch (...) {
+        NS_KernelExceptions::freeCurrentException();
+        return false;
+    }
+    return true;
+}
 
 // The saver's growth handlers plus an observer that prints a progress line
 // every `every` ticks from the simulation thread.
@@ -132,12 +147,10 @@ int runSimulateMode(int argc, char** argv) {
     while (!universe->waitUntilEnded(1000)) {
     }
     if (universe->simulationFailed()) {
-        std::fprintf(stderr, "veltrane: the simulation failed after %lld ticks\n",
-                     static_cast<long long>(universe->ticksRun()));
-        try {
-            universe.reset();
-        } catch (...) {
-        }
+        std::fprintf(stderr, "veltrane: the simulation failed after %lld ticks (%s)\n",
+                     static_cast<long long>(universe->ticksRun()),
+                     universe->failureMessage().c_str());
+        destroyUniverse(universe);
         return 3;
     }
 
@@ -153,9 +166,7 @@ int runSimulateMode(int argc, char** argv) {
             status = 1;
         }
     }
-    try {
-        universe.reset();
-    } catch (...) {
+    if (!destroyUniverse(universe)) {
         std::fputs("veltrane: tearing down the simulated world failed\n", stderr);
         return 3;
     }

@@ -5,7 +5,7 @@
 #include "kernel/attribute_handler.h"
 #include "kernel/universe.h"
 #include "render/drawing_target.h"
-#include "render/initial_model.h"
+#include "render/saver_model.h"
 #include "tracery/clock.h"
 
 #include <cerrno>

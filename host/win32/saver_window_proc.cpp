@@ -4,7 +4,7 @@
 #include "host/win32/host_window_proc.h"
 #include "host/win32/wgl_drawing_target.h"
 #include "kernel/universe.h"
-#include "render/initial_model.h"
+#include "render/saver_model.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "host/x11/universe_animation.h"
 
-#include "render/initial_model.h"
+#include "render/saver_model.h"
 
 UniverseAnimation::UniverseAnimation()
     : universe_(std::make_unique<NS_Universe::Universe>(saverModel())) {}

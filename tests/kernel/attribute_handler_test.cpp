@@ -48,7 +48,7 @@ TEST(AttributeHandler, AttachValueFailuresDeleteTheValueAndPostNothing) {
         [&] { w.values->attachValue(doomed, new CountedValue(&deletions)); });
     EXPECT_EQ(deletions, 2);
     expectThrows<NS_AttributeHandler::Exception>([&] { w.values->attachValue(ref, nullptr); });
-    EXPECT_TRUE(w.universe.queue.empty());
+    EXPECT_TRUE(w.universe.eventQueue().empty());
 }
 
 TEST(AttributeHandler, RemoveAttributePostsAfterTheValueIsGone) {

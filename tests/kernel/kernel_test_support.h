@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -118,8 +119,12 @@ inline NS_Universe::RunOptions virtualTicks(std::int64_t ticks) {
     return options;
 }
 
+// The installed handler of that name and type; never null.
 template <class H> H* handler(NS_Universe::Universe& u, const wchar_t* name) {
-    return dynamic_cast<H*>(u.findHandler(name));
+    H* found = dynamic_cast<H*>(u.findHandler(name));
+    if (found == nullptr)
+        throw std::logic_error("no handler of that name and type");
+    return found;
 }
 
 } // namespace kernel_test

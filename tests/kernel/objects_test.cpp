@@ -2,6 +2,7 @@
 #include "kernel/object.h"
 #include "kernel/objects_collection.h"
 #include "kernel_test_support.h"
+#include "unique_id_counter.h"
 
 using kernel_test::CountedValue;
 using kernel_test::expectThrows;
@@ -41,12 +42,10 @@ TEST(ObjectIndex, OrdersByUniqueIdAloneAndThrowsWhenTheCounterWraps) {
     y.uniqueId = -3; // signed comparison
     EXPECT_TRUE(y < x);
 
-    const std::int64_t saved = ObjectIndex::peekNextUniqueId();
-    ObjectIndex::setNextUniqueIdForTesting(-1);
+    const kernel_test::UniqueIdsFrom lastOne(-1);
     ObjectIndex last;
     expectThrows<NS_ObjectIndex::Exception>([&] { last.assignNewUniqueId(); });
     EXPECT_EQ(last.uniqueId, -1) << "the last value is handed out before the throw";
-    ObjectIndex::setNextUniqueIdForTesting(saved);
 }
 
 TEST(ObjectsCollection, ReusesLastFreedSlotFirstWithoutGrowing) {

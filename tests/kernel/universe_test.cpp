@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 
 using namespace kernel_test;
 using NS_ObjectIndex::ObjectIndex;
@@ -52,7 +53,8 @@ TEST(Universe, DestroyObjectRemovesModelAttributesAndRejectsStaleReferences) {
     NS_Universe::Universe u(model, virtualTicks(0));
     ASSERT_TRUE(u.waitUntilEnded(10000));
     u.destroyObject(u.createObject()->self);
-    EXPECT_TRUE(u.queue.empty()) << "an object with only its index attribute calls no handler";
+    EXPECT_TRUE(u.eventQueue().empty())
+        << "an object with only its index attribute calls no handler";
 
     int deletions = 0;
     const ObjectIndex ref = u.createObject()->self;
@@ -65,9 +67,9 @@ TEST(Universe, DestroyObjectRemovesModelAttributesAndRejectsStaleReferences) {
     ASSERT_EQ(log.events.size(), 1u);
     EXPECT_EQ(log.events[0].code, NS_Events::AttributeRemoved);
 
-    const std::size_t slots = u.objectTable.slotCount();
+    const std::size_t slots = u.objectSlotCount();
     expectThrows<NS_AttributeHandler::Exception>([&] { u.destroyObject(ref); });
-    EXPECT_EQ(u.objectTable.slotCount(), slots);
+    EXPECT_EQ(u.objectSlotCount(), slots);
 }
 
 TEST(Universe, DispatchHandlesFollowUpWavesAndRejectsUnknownReceivers) {
@@ -86,14 +88,14 @@ TEST(Universe, DispatchHandlesFollowUpWavesAndRejectsUnknownReceivers) {
     };
     values->sendEvent(ref, nullptr, NS_Events::ValueChanged);
     u.dispatch();
-    EXPECT_TRUE(u.queue.empty());
+    EXPECT_TRUE(u.eventQueue().empty());
     EXPECT_EQ(log.events.size(), 5u);
 
     NS_Events::Event lost(ref, L"Values", NS_Events::ValueChanged);
     lost.receiver = L"Nobody";
-    u.queue.push(lost);
+    u.eventQueue().push(lost);
     expectThrows<NS_AttributeHandler::Exception>([&] { u.dispatch(); });
-    EXPECT_TRUE(u.queue.empty()) << "the event has already left the queue";
+    EXPECT_TRUE(u.eventQueue().empty()) << "the event has already left the queue";
 }
 
 TEST(Universe, TicksReachEveryHandlerInNameOrderAndStepSettlesBeforeRender) {
@@ -147,7 +149,9 @@ TEST(Universe, TeardownDestroysHandlersOnlyAfterEveryObjectAndRemovalEvent) {
         for (int i = 0; i < 3; ++i)
             handler<TestHandler>(u, L"Values")->addAttribute(u.createObject()->self);
         u.dispatch();
-        handler<TestHandler>(u, L"Listener")->reaction = [&](const NS_Events::Event&) {
+        TestHandler* listener = handler<TestHandler>(u, L"Listener");
+        ASSERT_NE(listener, nullptr);
+        listener->reaction = [&](const NS_Events::Event&) {
             EXPECT_TRUE(log.destroyed.empty()) << "a handler died before the removals were handled";
         };
     }
@@ -193,6 +197,7 @@ TEST(Universe, AHandlerThatThrowsFailsTheSimulationAndTeardownStillCompletes) {
             NS_Universe::Universe u(model, options);
             ASSERT_TRUE(u.waitUntilEnded(20000)) << "a failed simulation must end its thread";
             EXPECT_TRUE(u.simulationFailed());
+            EXPECT_EQ(u.failureMessage(), "NS_AttributeHandler::Exception");
             EXPECT_EQ(ends.load(), 1) << "the thread's end hook runs after a failure too";
             EXPECT_EQ(u.ticksRun(), 2);
             u.createObject(); // the owner may still use the world and tear it down
@@ -201,4 +206,90 @@ TEST(Universe, AHandlerThatThrowsFailsTheSimulationAndTeardownStillCompletes) {
         EXPECT_EQ(log.destroyed.size(), 1u);
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
     }
+}
+
+TEST(Universe, AFailureKeepsAStandardExceptionsMessageForTheOwner) {
+    TestModel model([](auto* u, auto& list) {
+        auto* h = new TestHandler(u, L"Faulty", nullptr);
+        h->reaction = [](const NS_Events::Event& e) {
+            if (e.code == NS_Events::Render)
+                throw std::runtime_error("the drawable went away");
+        };
+        list.push_back(h);
+    });
+    NS_Universe::Universe u(model, virtualTicks(5));
+    ASSERT_TRUE(u.waitUntilEnded(20000));
+    ASSERT_TRUE(u.simulationFailed());
+    EXPECT_EQ(u.failureMessage(), "the drawable went away");
+}
+
+namespace {
+// A value-keeping handler whose removeAttribute fails after doing its work on
+// `failures` objects, or without doing it at all.
+class FailingRemover : public TestHandler {
+public:
+    using TestHandler::TestHandler;
+    void removeAttribute(const ObjectIndex& ref) override {
+        ++calls;
+        if (removeFirst)
+            AttributeHandler::removeAttribute(ref);
+        throw new NS_AttributeHandler::Exception();
+    }
+    bool removeFirst = false;
+    int calls = 0;
+};
+} // namespace
+
+// Teardown must finish when a handler fails to remove its attribute: before,
+// the object stayed in the table and the table's destructor threw while the
+// first error was propagating, which ended the process.
+TEST(Universe, TeardownCompletesWhenRemovingAnAttributeFailsAndReportsTheFirstErrorOnce) {
+    for (bool removeFirst : {false, true}) {
+        EventLog log;
+        int deletions = 0;
+        TestModel model([&log](auto* u, auto& list) {
+            list.push_back(new FailingRemover(u, L"Failing", &log));
+            list.push_back(new TestHandler(u, L"Values", &log));
+            list.push_back(new TestHandler(u, L"Listener", &log, L"Values", 4));
+        });
+        int thrown = 0;
+        try {
+            NS_Universe::Universe u(model, virtualTicks(0));
+            ASSERT_TRUE(u.waitUntilEnded(10000));
+            handler<FailingRemover>(u, L"Failing")->removeFirst = removeFirst;
+            for (int i = 0; i < 3; ++i) {
+                const ObjectIndex ref = u.createObject()->self;
+                handler<TestHandler>(u, L"Failing")->attachValue(ref, new CountedValue(&deletions));
+                handler<TestHandler>(u, L"Values")->attachValue(ref, new CountedValue(&deletions));
+            }
+            u.dispatch();
+        } catch (NS_AttributeHandler::Exception* e) {
+            delete e;
+            ++thrown;
+        }
+        EXPECT_EQ(thrown, 1) << "the first error, once";
+        EXPECT_EQ(deletions, 6) << "every value freed";
+        EXPECT_EQ(log.destroyed.size(), 3u) << "every handler freed";
+        // "Failing" sorts before "Values": the later handler still removed its
+        // attributes and its subscriber heard of every removal.
+        EXPECT_EQ(log.events.size(), 3u);
+    }
+}
+
+TEST(Universe, TeardownDuringAnotherExceptionThrowsNothingAndStillFreesEverything) {
+    int deletions = 0;
+    TestModel model(
+        [](auto* u, auto& list) { list.push_back(new FailingRemover(u, L"Failing", nullptr)); });
+    bool caught = false;
+    try {
+        NS_Universe::Universe u(model, virtualTicks(0));
+        ASSERT_TRUE(u.waitUntilEnded(10000));
+        handler<TestHandler>(u, L"Failing")
+            ->attachValue(u.createObject()->self, new CountedValue(&deletions));
+        throw std::runtime_error("the owner's own failure");
+    } catch (const std::runtime_error&) {
+        caught = true;
+    }
+    EXPECT_TRUE(caught) << "the exception in flight is the one reported";
+    EXPECT_EQ(deletions, 1);
 }

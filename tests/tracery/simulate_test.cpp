@@ -2,6 +2,7 @@
 #include "host/headless/simulate_options.h"
 #include "host/headless/simulate_report.h"
 #include "kernel/universe.h"
+#include "tests/kernel/unique_id_counter.h"
 #include "tests/tracery/test_world.h"
 #include "tracery/clock.h"
 #include "tracery/random.h"
@@ -56,7 +57,7 @@ void run(std::int64_t ticks, std::uint32_t seed,
 }
 
 std::string dumpAfter(std::int64_t ticks, std::uint32_t seed) {
-    NS_ObjectIndex::ObjectIndex::setNextUniqueIdForTesting(1);
+    const kernel_test::UniqueIdsFrom ids(1);
     std::string text;
     run(ticks, seed, [&](World& world, std::int64_t t) {
         if (t == ticks)
@@ -94,8 +95,8 @@ TEST(TraceryModel, LongRunStaysBounded) {
     run(VELTRANE_LONG_RUN_TICKS, 12345, [&](World& world, std::int64_t) {
         const auto& guides = dynamic_cast<GuidingPoint&>(*world.findHandler(L"GuidingPoint"));
         maxGuides = std::max(maxGuides, guides.members().size());
-        maxObjects = std::max(maxObjects,
-                              dynamic_cast<NS_Universe::Universe&>(world).objectTable.liveCount());
+        maxObjects =
+            std::max(maxObjects, dynamic_cast<NS_Universe::Universe&>(world).liveObjectCount());
     });
     // Roots stop at 500 guides; what already grows may branch on, but on the
     // clock picture only by the children of a few Steps.
@@ -143,7 +144,7 @@ TEST(SimulateMode, ParsesOptionsAndRejectsBadOnesWithExitOne) {
 }
 
 TEST(SimulateReport, DumpListsObjectsByUniqueIdInTheExactLineFormat) {
-    NS_ObjectIndex::ObjectIndex::setNextUniqueIdForTesting(100);
+    const kernel_test::UniqueIdsFrom ids(100);
     TestWorld world;
     auto* points = world.add(new GenerativePoint(&world));
     auto* guides = world.add(new GuidingPoint(&world));

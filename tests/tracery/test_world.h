@@ -85,9 +85,9 @@ public:
     std::size_t liveObjects() const { return objects_.liveCount(); }
 
     NS_Object::Object* findObject(const Ref& ref) override { return objects_.find(ref); }
-    Handler* findHandler(const std::wstring& name) override {
-        if (auto* handler = dynamic_cast<Handler*>(handlers_.find(name)))
-            return handler;
+    Handler* findHandler(const NS_Names::Name& name) override {
+        if (auto* element = handlers_.find(name); element != nullptr && element->asHandler())
+            return element->asHandler();
         throw new NS_AttributeHandler::Exception();
     }
     NS_Object::Object* createObject() override {

@@ -1,15 +1,15 @@
-#include "render/initial_model.h"
+#include "render/saver_model.h"
 
 #include "render/loader.h"
 #include "tracery/tracery_handlers.h"
 
-void InitialModel::createHandlers(std::vector<NS_AttributeHandler::AttributeHandler*>& list) {
+void SaverModel::createHandlers(std::vector<NS_AttributeHandler::AttributeHandler*>& list) {
     list.push_back(new Loader(universe));
     appendTraceryHandlers(universe, list);
 }
 
-InitialModel& saverModel() {
+SaverModel& saverModel() {
     // Built on first use, which is before any universe: hosts call this to build one.
-    static InitialModel model;
+    static SaverModel model;
     return model;
 }
