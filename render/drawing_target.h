@@ -9,6 +9,9 @@ public:
     virtual bool makeCurrent() = 0;
     // Presents the back buffer; called at the end of every frame on the simulation thread.
     virtual void present() = 0;
+    // Unbinds the context from the calling thread (the simulation thread, once it has
+    // drawn its last frame), so that deleting the context afterwards really frees it.
+    virtual void releaseCurrent() = 0;
     // Drawable size in pixels.
     virtual int width() const = 0;
     virtual int height() const = 0;

@@ -36,7 +36,7 @@ public:
     std::vector<std::uint8_t> readRgb() const;
     // Unbinds the context from the calling thread, so that another thread (or the
     // teardown) may take it.
-    void releaseCurrent();
+    void releaseCurrent() override;
     // Renderer string of the current context, for diagnostics.
     static std::string rendererName();
 

@@ -76,7 +76,10 @@ void CreateUniverse() {
     // The Loader made the context current on the simulation thread; a context
     // still current there when the thread ends cannot be deleted by the window
     // thread (ERROR_BUSY) and would never be freed.
-    options.onThreadEnd = [] { wglMakeCurrent(nullptr, nullptr); };
+    options.onThreadEnd = [] {
+        if (DrawingTarget* current = drawingTarget())
+            current->releaseCurrent();
+    };
     universe = new NS_Universe::Universe(saverModel(), options);
 }
 

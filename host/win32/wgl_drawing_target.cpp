@@ -4,6 +4,10 @@ bool WglDrawingTarget::makeCurrent() {
     return wglMakeCurrent(dc_, context_) != FALSE;
 }
 
+void WglDrawingTarget::releaseCurrent() {
+    wglMakeCurrent(nullptr, nullptr);
+}
+
 void WglDrawingTarget::present() {
     SwapBuffers(dc_);
 }

@@ -15,6 +15,7 @@ public:
 
     bool makeCurrent() override;
     void present() override;
+    void releaseCurrent() override;
     int width() const override;
     int height() const override;
 

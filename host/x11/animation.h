@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 // What the saver shows once its window has a GL context: the saver's universe,
 // whose simulation thread draws through the process-wide drawing target.
@@ -16,6 +17,9 @@ public:
     virtual bool shutdown() = 0;
     // True once drawing has stopped by itself because of an error.
     virtual bool failed() const = 0;
+    // Once failed(): what failed, in a few words for the exit message; may be
+    // empty when the animation cannot tell.
+    virtual std::string failureMessage() const { return {}; }
     // Frames drawn so far.
     virtual std::int64_t frames() const = 0;
 };

@@ -17,30 +17,49 @@ std::string optionName(const std::string& arg) {
     return {};
 }
 
-std::optional<int> parseDimension(const std::string& text, std::size_t begin, std::size_t end) {
-    if (begin >= end || end - begin > 5)
-        return std::nullopt;
+// Up to five digits starting at `pos`; advances `pos` past them.
+std::optional<int> parseNumber(const std::string& text, std::size_t& pos) {
+    std::size_t begin = pos;
     int value = 0;
-    for (std::size_t i = begin; i < end; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
+        if (pos - begin == 5)
             return std::nullopt;
-        value = value * 10 + (text[i] - '0');
+        value = value * 10 + (text[pos++] - '0');
     }
-    if (value < 1 || value > 16384)
+    if (pos == begin)
         return std::nullopt;
     return value;
 }
 
+// X geometry as the peers take it: [=]WxH, optionally followed by +X+Y where
+// each sign may be '-' to count from the far edge. Sizes from 1 to 16384.
 bool parseGeometry(const std::string& text, HostOptions& options) {
-    std::size_t x = text.find_first_of("xX");
-    if (x == std::string::npos)
+    std::size_t pos = !text.empty() && text[0] == '=' ? 1 : 0;
+    auto width = parseNumber(text, pos);
+    if (!width || pos >= text.size() || (text[pos] != 'x' && text[pos] != 'X'))
         return false;
-    auto width = parseDimension(text, 0, x);
-    auto height = parseDimension(text, x + 1, text.size());
-    if (!width || !height)
+    ++pos;
+    auto height = parseNumber(text, pos);
+    if (!height || *width < 1 || *width > 16384 || *height < 1 || *height > 16384)
         return false;
-    options.width = *width;
-    options.height = *height;
+    HostOptions result = options;
+    result.width = *width;
+    result.height = *height;
+    result.positioned = pos < text.size();
+    if (result.positioned) {
+        const char xSign = text[pos++];
+        auto x = parseNumber(text, pos);
+        const char ySign = pos < text.size() ? text[pos++] : '\0';
+        auto y = parseNumber(text, pos);
+        bool signsOk = (xSign == '+' || xSign == '-') && (ySign == '+' || ySign == '-');
+        if (!signsOk || !x || !y || pos != text.size())
+            return false;
+        result.x = *x;
+        result.y = *y;
+        result.xFromRight = xSign == '-';
+        result.yFromBottom = ySign == '-';
+    }
+    options = result;
     return true;
 }
 
@@ -75,15 +94,8 @@ std::optional<unsigned long> parseWindowId(const std::string& text) {
 
 ParsedCommandLine parseHostCommandLine(const std::vector<std::string>& args) {
     HostOptions options;
-    bool modeChosen = false;
     bool geometryGiven = false;
-    auto chooseMode = [&](HostMode mode, const std::string& arg) -> std::string {
-        if (modeChosen && options.mode != mode)
-            return "'" + arg + "' conflicts with an earlier mode option";
-        modeChosen = true;
-        options.mode = mode;
-        return {};
-    };
+    bool windowIdGiven = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -93,17 +105,19 @@ ParsedCommandLine parseHostCommandLine(const std::vector<std::string>& args) {
                 return std::nullopt;
             return args[++i];
         };
-        std::string error;
 
-        if (name == "help" || name == "h")
-            return {HostOptions{HostMode::Help}, {}};
-        if (name == "version")
-            return {HostOptions{HostMode::Version}, {}};
+        if (name == "help" || name == "h" || name == "version") {
+            HostOptions only;
+            only.mode = name == "version" ? HostMode::Version : HostMode::Help;
+            return {only, {}};
+        }
 
         if (name == "fullscreen") {
-            error = chooseMode(HostMode::FullScreen, arg);
+            options.mode = HostMode::FullScreen;
         } else if (name == "root") {
-            error = chooseMode(HostMode::Root, arg);
+            options.mode = HostMode::Root;
+        } else if (name == "window") {
+            options.mode = HostMode::Window;
         } else if (name == "window-id") {
             auto value = nextValue();
             if (!value)
@@ -112,16 +126,24 @@ ParsedCommandLine parseHostCommandLine(const std::vector<std::string>& args) {
             if (!id)
                 return {std::nullopt, "'" + *value + "' is not a window id"};
             options.windowId = *id;
-            error = chooseMode(HostMode::WindowId, arg);
+            windowIdGiven = true;
         } else if (name == "geometry") {
             auto value = nextValue();
             if (!value)
                 return {std::nullopt, "'" + arg + "' needs a size such as 1024x768"};
             if (!parseGeometry(*value, options))
-                return {std::nullopt, "'" + *value + "' is not a size such as 1024x768"};
+                return {std::nullopt, "'" + *value + "' is not a geometry such as 1024x768+0+0"};
             geometryGiven = true;
-        } else if (name == "install" || name == "noinstall" || name == "fps" || name == "no-fps" ||
-                   name == "pair" || name == "mono") {
+        } else if (name == "display") {
+            auto value = nextValue();
+            if (!value || value->empty())
+                return {std::nullopt, "'" + arg + "' needs a display name such as :0"};
+            options.display = *value;
+        } else if (name == "fps") {
+            options.fps = true;
+        } else if (name == "no-fps") {
+            options.fps = false;
+        } else if (name == "install" || name == "noinstall" || name == "pair" || name == "mono") {
             // XScreenSaver's standard flags: nothing to do for this saver.
         } else if (name == "visual" || name == "delay") {
             if (!nextValue())
@@ -129,26 +151,36 @@ ParsedCommandLine parseHostCommandLine(const std::vector<std::string>& args) {
         } else {
             return {std::nullopt, "unknown option '" + arg + "'"};
         }
-        if (!error.empty())
-            return {std::nullopt, error};
     }
 
+    // The explicit window wins: the settings tool passes --root with it.
+    if (windowIdGiven)
+        options.mode = HostMode::WindowId;
     if (geometryGiven && options.mode != HostMode::Window)
-        return {std::nullopt, "--geometry applies to window mode only"};
+        return {std::nullopt, "--geometry applies to window mode only (the saver cannot size "
+                              "the screen or another program's window)"};
     return {options, {}};
 }
 
 const char* hostUsage() {
-    return "usage: veltrane [--geometry WxH]      a 1024x768 window (or WxH)\n"
+    return "usage: veltrane [--geometry WxH[+X+Y]] a 1024x768 window (or WxH, at X,Y)\n"
            "       veltrane --fullscreen          cover the screen\n"
            "       veltrane --root                XScreenSaver hack: draw into "
            "$XSCREENSAVER_WINDOW\n"
            "                                      or the root window\n"
            "       veltrane --window-id ID        XScreenSaver hack: draw into window ID\n"
+           "                                      (wins over --root, --window, --fullscreen)\n"
            "       veltrane --simulate ...        the model alone, without graphics\n"
            "       veltrane --snapshot FILE ...   render off-screen into a PNG file\n"
            "       veltrane --help | --version\n"
+           "Options for the windowed and hack modes:\n"
+           "  --display NAME   the X display to use instead of $DISPLAY\n"
+           "  --window         a window (the default; the last of --window, --root and\n"
+           "                   --fullscreen counts)\n"
+           "  --fps, --no-fps  show or hide frames per second and the simulation's\n"
+           "                   milliseconds per tick in the bottom-left corner\n"
+           "  --delay N        accepted and ignored: the saver ticks every 30 ms\n"
            "Window and full-screen modes close on a key, a click or a mouse move.\n"
-           "Options take one or two dashes. -install, -noinstall, -visual X, -delay N,\n"
-           "-fps, -no-fps, -pair and -mono are accepted and ignored.\n";
+           "Options take one or two dashes. -install, -noinstall, -visual X, -pair and\n"
+           "-mono are accepted and ignored.\n";
 }

@@ -19,6 +19,17 @@ struct HostOptions {
     int width = 1024; // window mode only
     int height = 768;
     unsigned long windowId = 0; // WindowId mode only
+    // Window mode only: where the window goes, as X geometry gives it. A
+    // negative offset counts from the right or bottom edge of the screen.
+    bool positioned = false;
+    int x = 0;
+    int y = 0;
+    bool xFromRight = false;
+    bool yFromBottom = false;
+    // The X display to use; empty means $DISPLAY.
+    std::string display;
+    // Draw the frame-rate overlay.
+    bool fps = false;
 };
 
 // Either options or, for anything the host does not accept, a one-line reason
@@ -29,13 +40,20 @@ struct ParsedCommandLine {
 };
 
 // `args` excludes the program name. Accepts options with one or two leading
-// dashes. The standard XScreenSaver hack flags the saver has no use for
-// (-install, -noinstall, -visual X, -delay N, -fps, -no-fps, -pair, -mono) are
-// accepted and ignored so the daemon and the settings tool can start it.
+// dashes, the way XScreenSaver's hacks do:
+// - `--window-id ID` wins over `--root`, `--window` and `--fullscreen` in any
+//   order (the daemon and the settings tool pass `--root` with it); among
+//   those three the last one counts, as does the last of repeated values.
+// - `--fps` / `--no-fps` turn the frame-rate overlay on and off (last wins).
+// - `--display NAME`, `--geometry WxH[+X+Y]` (window mode only: a size for a
+//   window the saver does not make is the one impossible combination).
+// - `-install`, `-noinstall`, `-visual X`, `-delay N`, `-pair`, `-mono` are
+//   accepted and ignored (the tick is fixed at 30 ms, so -delay has no use).
 ParsedCommandLine parseHostCommandLine(const std::vector<std::string>& args);
 
-// An X window id as XScreenSaver writes it: "0x" hex or decimal, not zero,
-// within 32 bits, nothing trailing. Surrounding blanks are tolerated.
+// An X window id as XScreenSaver writes it (also the value of
+// $XSCREENSAVER_WINDOW): "0x" hex or decimal, not zero, within 32 bits,
+// nothing trailing. Surrounding blanks are tolerated.
 std::optional<unsigned long> parseWindowId(const std::string& text);
 
 // The usage text printed by --help and after a bad argument.

@@ -6,6 +6,7 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <memory>
+#include <optional>
 
 // The saver's side of a window: the GL context, the drawing target and the
 // animation, set up when the window exists and torn down before it goes.
@@ -19,24 +20,37 @@ class GlxSaver {
 public:
     enum class Outcome { Running, NoGlMode, NoConnection };
 
-    // Creates the context for `window` with the visual `visual` (without making
-    // it current), publishes the drawing target, then builds the animation. On
-    // NoGlMode or NoConnection nothing is left behind. An exception from the
-    // factory propagates after the context has been released.
+    struct Drawing {
+        // Direct for the saver's own windows, Copied for another program's
+        // (see GlxDrawingTarget).
+        GlxDrawingTarget::Surface surface = GlxDrawingTarget::Surface::Direct;
+        bool fps = false; // draw the frame-rate overlay
+    };
+
+    // Creates the context for `window`, whose visual is `visual` (without
+    // making it current), publishes the drawing target, then builds the
+    // animation. On NoGlMode or NoConnection nothing is left behind. An
+    // exception from the factory propagates after the context has been
+    // released.
     static std::unique_ptr<GlxSaver> create(const char* displayName, Window window, VisualID visual,
-                                            int width, int height, const AnimationFactory& factory,
-                                            Outcome& outcome);
+                                            int width, int height, const Drawing& drawing,
+                                            const AnimationFactory& factory, Outcome& outcome);
     // Same order as shutdown().
     ~GlxSaver();
     GlxSaver(const GlxSaver&) = delete;
     GlxSaver& operator=(const GlxSaver&) = delete;
 
-    // Animation first (its thread has the context current), then the drawing
-    // target, the context and the connection. False if the animation's
+    // Animation first (its thread releases the context as it ends), then the
+    // drawing target, the context and the connection. False if the animation's
     // teardown reported an error. Idempotent.
     bool shutdown();
 
     bool failed() const { return animation_ && animation_->failed(); }
+    std::string failureMessage() const {
+        return animation_ ? animation_->failureMessage() : std::string();
+    }
+    // The window could no longer be drawn into (see GlxDrawingTarget).
+    bool windowLost() const { return target_ && target_->windowLost(); }
     std::int64_t frames() const { return animation_ ? animation_->frames() : 0; }
     void resize(int width, int height);
 

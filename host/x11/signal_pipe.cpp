@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -56,4 +57,9 @@ int SignalPipe::take() {
     if (pipeFds[0] < 0 || read(pipeFds[0], &byte, 1) != 1)
         return 0;
     return byte;
+}
+
+bool SignalPipe::pending() const {
+    pollfd fd = {pipeFds[0], POLLIN, 0};
+    return pipeFds[0] >= 0 && poll(&fd, 1, 0) == 1;
 }

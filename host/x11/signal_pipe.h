@@ -19,6 +19,8 @@ public:
     int fd() const;
     // The first signal received since the last call, or 0. Never blocks.
     int take();
+    // True if a signal is waiting to be taken. Never blocks.
+    bool pending() const;
 
 private:
     static constexpr int maxSignals = 8;

@@ -5,7 +5,7 @@
 
 // The saver's universe, built from the process's one model on the real-time
 // 30 ms timer. Its simulation thread makes the GL context current in the
-// Loader's start and draws one frame per tick.
+// Loader's start, draws one frame per tick and releases the context as it ends.
 class UniverseAnimation final : public Animation {
 public:
     UniverseAnimation();
@@ -13,6 +13,7 @@ public:
 
     bool shutdown() override;
     bool failed() const override;
+    std::string failureMessage() const override;
     std::int64_t frames() const override;
 
 private:

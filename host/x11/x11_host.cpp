@@ -2,7 +2,9 @@
 
 #include "host/x11/glx_saver.h"
 #include "host/x11/mouse_travel.h"
+#include "host/x11/server_loss_guard.h"
 #include "host/x11/signal_pipe.h"
+#include "host/x11/x_error_log.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>
@@ -20,16 +22,6 @@ namespace {
 
 constexpr const char* noGlModeText = "Screen saver can't set an appropriate OpenGL mode";
 constexpr int pollMilliseconds = 50;
-
-// Errors from a window that vanished under the simulation thread (the daemon
-// destroys its window while a frame is in flight) must not end the process the
-// way Xlib's default handler does; the event loop notices the destruction.
-std::atomic<unsigned long> xErrorCount{0};
-
-int tolerateXError(Display*, XErrorEvent*) {
-    xErrorCount.fetch_add(1, std::memory_order_relaxed);
-    return 0;
-}
 
 int onXConnectionLost(Display*) {
     static const char text[] = "veltrane: lost the connection to the X server\n";
@@ -75,7 +67,7 @@ public:
     X11Host(const X11Host&) = delete;
     X11Host& operator=(const X11Host&) = delete;
 
-    int run(const AnimationFactory& factory);
+    int run(const AnimationFactory& factory, SignalPipe& signals);
 
 private:
     HostOptions options_;
@@ -98,23 +90,29 @@ private:
     int loop(SignalPipe& signals);
     // Returns an exit status once the event ends the run, else -1.
     int handle(const XEvent& event);
+    // After the drawing side could not present into the window: 0 if the
+    // window is gone (the daemon destroyed it), else a reported error.
+    int windowLost();
+    // Reports X errors on the window thread's connection that nobody expected.
+    void reportNewErrors();
+    unsigned long errorsSeen_ = 0;
     bool teardown();
     void reportFrames();
 };
 
-int X11Host::run(const AnimationFactory& factory) {
-    XSetErrorHandler(tolerateXError);
+int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
+    XErrorLog::install();
     XSetIOErrorHandler(onXConnectionLost);
-    // Installed before the simulation thread exists, so every thread inherits
-    // the process-wide handlers and none can die of SIGTERM half-way.
-    SignalPipe signals({SIGTERM, SIGINT, SIGHUP});
 
-    display_ = XOpenDisplay(nullptr);
+    const char* wantedDisplay = options_.display.empty() ? nullptr : options_.display.c_str();
+    display_ = XOpenDisplay(wantedDisplay);
     if (!display_) {
-        const char* name = std::getenv("DISPLAY");
+        const char* name = wantedDisplay ? wantedDisplay : std::getenv("DISPLAY");
         std::fprintf(stderr, "veltrane: cannot open the X display \"%s\"\n", name ? name : "");
         return HostExit::environment;
     }
+    ServerLossGuard::install();
+    ServerLossGuard::watch(ConnectionNumber(display_));
     int errorBase = 0;
     int eventBase = 0;
     if (!glXQueryExtension(display_, &errorBase, &eventBase)) {
@@ -148,11 +146,19 @@ int X11Host::run(const AnimationFactory& factory) {
     }
     if (status != 0)
         return status;
+    // A signal during start-up ends the run before the expensive part.
+    if (signals.pending())
+        return HostExit::ok;
 
     GlxSaver::Outcome saverStatus = GlxSaver::Outcome::Running;
     started_ = std::chrono::steady_clock::now();
-    saver_ = GlxSaver::create(DisplayString(display_), window_, visual, width, height, factory,
-                              saverStatus);
+    GlxSaver::Drawing drawing;
+    drawing.surface =
+        ownWindow_ ? GlxDrawingTarget::Surface::Direct : GlxDrawingTarget::Surface::Copied;
+    drawing.fps = options_.fps;
+    errorsSeen_ = XErrorLog::count(display_);
+    saver_ = GlxSaver::create(DisplayString(display_), window_, visual, width, height, drawing,
+                              factory, saverStatus);
     if (saverStatus == GlxSaver::Outcome::NoConnection) {
         std::fprintf(stderr, "veltrane: cannot open a second connection to the X display\n");
         return HostExit::environment;
@@ -196,19 +202,26 @@ int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
     width = fullScreen ? DisplayWidth(display_, screen) : options_.width;
     height = fullScreen ? DisplayHeight(display_, screen) : options_.height;
 
-    unsigned long errorsBefore = xErrorCount.load(std::memory_order_relaxed);
+    unsigned long errorsBefore = XErrorLog::count(display_);
     XSetWindowAttributes set = {};
     set.colormap = colormap_;
     set.background_pixel = 0;
     set.border_pixel = 0;
     set.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask;
+    int x = 0;
+    int y = 0;
+    if (!fullScreen && options_.positioned) {
+        x = options_.xFromRight ? DisplayWidth(display_, screen) - width - options_.x : options_.x;
+        y = options_.yFromBottom ? DisplayHeight(display_, screen) - height - options_.y
+                                 : options_.y;
+    }
     window_ =
-        XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width),
+        XCreateWindow(display_, root, x, y, static_cast<unsigned>(width),
                       static_cast<unsigned>(height), 0, info->depth, InputOutput, info->visual,
                       CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
     XFree(info);
     XSync(display_, False);
-    if (xErrorCount.load(std::memory_order_relaxed) != errorsBefore) {
+    if (XErrorLog::count(display_) != errorsBefore) {
         // Only the window thread uses Xlib yet, so the error is ours: most
         // likely a size the server cannot allocate.
         std::fprintf(stderr, "veltrane: cannot create a %dx%d window\n", width, height);
@@ -231,6 +244,20 @@ int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
     XSetClassHint(display_, window_, &classHint);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+    if (!fullScreen) {
+        // The user asked for this size (and place): window managers honour
+        // user-specified hints over their own placement.
+        XSizeHints* hints = XAllocSizeHints();
+        if (hints) {
+            hints->flags = USSize | (options_.positioned ? USPosition : 0);
+            hints->x = x;
+            hints->y = y;
+            hints->width = width;
+            hints->height = height;
+            XSetWMNormalHints(display_, window_, hints);
+            XFree(hints);
+        }
+    }
 
     if (fullScreen) {
         Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
@@ -250,10 +277,11 @@ int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
     Window child = 0;
     int rootX = 0;
     int rootY = 0;
-    int x = 0;
-    int y = 0;
+    int windowX = 0;
+    int windowY = 0;
     unsigned int mask = 0;
-    if (XQueryPointer(display_, root, &rootReturn, &child, &rootX, &rootY, &x, &y, &mask))
+    if (XQueryPointer(display_, root, &rootReturn, &child, &rootX, &rootY, &windowX, &windowY,
+                      &mask))
         travel_.setAnchor(rootX, rootY);
 
     XMapRaised(display_, window_);
@@ -291,8 +319,14 @@ int X11Host::loop(SignalPipe& signals) {
         }
         if (signals.take() != 0)
             return HostExit::ok;
+        reportNewErrors();
+        if (saver_->windowLost())
+            return windowLost();
         if (saver_->failed()) {
-            std::fprintf(stderr, "veltrane: the simulation stopped because of an internal error\n");
+            const std::string what = saver_->failureMessage();
+            std::fprintf(stderr,
+                         "veltrane: the simulation stopped because of an internal error%s%s\n",
+                         what.empty() ? "" : ": ", what.c_str());
             return HostExit::simulationFailed;
         }
         pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals.fd(), POLLIN, 0}};
@@ -339,6 +373,29 @@ int X11Host::handle(const XEvent& event) {
     return -1;
 }
 
+int X11Host::windowLost() {
+    // A DestroyNotify may be on its way; asking the server settles it.
+    XWindowAttributes attributes = {};
+    const unsigned long errorsBefore = XErrorLog::count(display_);
+    if (!XGetWindowAttributes(display_, window_, &attributes)) {
+        errorsSeen_ += XErrorLog::count(display_) - errorsBefore;
+        windowGone_ = true;
+        return HostExit::ok;
+    }
+    std::fprintf(stderr, "veltrane: cannot draw into window 0x%lx\n", window_);
+    return HostExit::environment;
+}
+
+void X11Host::reportNewErrors() {
+    const unsigned long count = XErrorLog::count(display_);
+    if (count == errorsSeen_)
+        return;
+    XErrorLog::Last last = XErrorLog::last(display_);
+    std::fprintf(stderr, "veltrane: the X server refused a request (error %d, request %d, 0x%lx)\n",
+                 last.errorCode, last.requestCode, last.resource);
+    errorsSeen_ = count;
+}
+
 bool X11Host::teardown() {
     bool ok = true;
     if (saver_) {
@@ -353,6 +410,8 @@ bool X11Host::teardown() {
             XFreeCursor(display_, blankCursor_);
         if (colormap_)
             XFreeColormap(display_, colormap_);
+        ServerLossGuard::watch(-1);
+        XErrorLog::forget(display_);
         XCloseDisplay(display_);
         display_ = nullptr;
     }
@@ -374,7 +433,7 @@ void X11Host::reportFrames() {
 
 } // namespace
 
-int runX11Host(const HostOptions& options, const AnimationFactory& factory) {
+int runX11Host(const HostOptions& options, const AnimationFactory& factory, SignalPipe& signals) {
     X11Host host(options);
-    return host.run(factory);
+    return host.run(factory, signals);
 }

@@ -2,6 +2,7 @@
 
 #include "host/x11/animation.h"
 #include "host/x11/command_line.h"
+#include "host/x11/signal_pipe.h"
 
 // Exit statuses of the Linux host.
 namespace HostExit {
@@ -16,10 +17,11 @@ constexpr int noGlMode = 255;
 } // namespace HostExit
 
 // Runs the window, full-screen or hack mode of `options` on the X display named
-// by $DISPLAY until it closes, and returns the exit status. Errors are reported
+// by the options or $DISPLAY until it closes, and returns the exit status. Errors are reported
 // on stderr. Window and full-screen modes close on a key, a button, pointer
 // travel of more than 4 pixels or the window manager's close; hack modes only
-// when their window is destroyed. SIGTERM, SIGINT and SIGHUP end every mode
-// through the normal teardown with status 0. XInitThreads must have been
-// called before any other Xlib use in the process.
-int runX11Host(const HostOptions& options, const AnimationFactory& factory);
+// when their window is destroyed. `signals` (SIGTERM, SIGINT and SIGHUP, set up
+// by the caller before anything else) ends every mode through the normal
+// teardown with status 0, one that arrived during start-up included.
+// XInitThreads must have been called before any other Xlib use in the process.
+int runX11Host(const HostOptions& options, const AnimationFactory& factory, SignalPipe& signals);

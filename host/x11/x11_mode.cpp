@@ -5,6 +5,7 @@
 #include "host/x11/x11_host.h"
 
 #include <X11/Xlib.h>
+#include <csignal>
 #include <cstdio>
 
 #ifndef VELTRANE_VERSION
@@ -12,6 +13,10 @@
 #endif
 
 int runX11Mode(int argc, char** argv) {
+    // First of all: a daemon may end the hack the moment it has started it,
+    // and a termination signal must then still end it with status 0. The
+    // handlers are process-wide, so every thread made later inherits them.
+    SignalPipe signals({SIGTERM, SIGINT, SIGHUP});
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     ParsedCommandLine parsed = parseHostCommandLine(args);
     if (!parsed.options) {
@@ -32,7 +37,7 @@ int runX11Mode(int argc, char** argv) {
     // own connection; the GL driver may too. Must precede any other Xlib call.
     XInitThreads();
     try {
-        return runX11Host(*parsed.options, universeAnimationFactory());
+        return runX11Host(*parsed.options, universeAnimationFactory(), signals);
     } catch (...) {
         // Kernel errors are thrown as pointers with no message; the run's own
         // destructors have already given the screen back.

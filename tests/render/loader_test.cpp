@@ -20,6 +20,7 @@ public:
     int attempts = 0;
     bool makeCurrent() override { return ++attempts, false; }
     void present() override {}
+    void releaseCurrent() override {}
     int width() const override { return 64; }
     int height() const override { return 48; }
 };

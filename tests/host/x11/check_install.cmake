@@ -16,8 +16,9 @@ foreach(file libexec/xscreensaver/veltrane share/xscreensaver/config/veltrane.xm
 endforeach()
 file(READ "${prefix}/share/xscreensaver/config/veltrane.xml" xml)
 if(NOT xml MATCHES "<screensaver name=\"veltrane\" _label=\"Veltrane\" gl=\"yes\">"
-   OR NOT xml MATCHES "<command arg=\"--root\"/>")
-  message(FATAL_ERROR "veltrane.xml does not describe a GL hack run with --root")
+   OR NOT xml MATCHES "<command arg=\"--root\"/>"
+   OR NOT xml MATCHES "<boolean id=\"showfps\" _label=\"Show frame rate\" arg-set=\"--fps\"/>")
+  message(FATAL_ERROR "veltrane.xml does not describe a GL hack run with --root and an --fps choice")
 endif()
 # Installed stripped by default: no symbol table left (the build's keeps one).
 file(READ "${prefix}/libexec/xscreensaver/veltrane" binary HEX)

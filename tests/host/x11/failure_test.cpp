@@ -19,8 +19,13 @@ std::string freeDisplay() {
 } // namespace
 
 TEST(HostCommandLineErrors, PrintUsageAndExitWithStatusOne) {
-    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-             {"--bogus"}, {"-window-id"}, {"-window-id", "zz"}, {"--geometry", "big"}}) {
+    for (std::vector<std::string> args :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"-window-id"},
+                                               {"-window-id", "zz"},
+                                               {"--geometry", "big"},
+                                               {"-geometry", "0x0+1+1"},
+                                               {"-geometry", "100000x100000"}}) {
         ChildProcess run(saver(args));
         EXPECT_EQ(run.waitExit(exitMs), 1) << args[0];
         EXPECT_NE(run.errorOutput().find("usage:"), std::string::npos) << args[0];
@@ -45,6 +50,7 @@ TEST(HostEnvironmentErrors, MissingWindowsDisplaysOrGlxAreReportedWithStatusTwoO
         {{"--window-id", std::to_string(gone)}, {}, 2, "no window"},
         {{"--root"}, {"XSCREENSAVER_WINDOW=root"}, 2, "XSCREENSAVER_WINDOW"},
         {{}, {"DISPLAY=" + freeDisplay()}, 2, "cannot open the X display"},
+        {{"-display", freeDisplay()}, {}, 2, "cannot open the X display \"" + freeDisplay()},
         {{}, {"DISPLAY=" + noGlx}, 255, "Screen saver can't set an appropriate OpenGL mode"},
     };
     for (const auto& c : cases) {
@@ -66,7 +72,7 @@ TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroSta
         int status;
         std::string message;
     } cases[] = {
-        {{"fail-after-10"}, 3, "simulation stopped"},
+        {{"fail-after-10"}, 3, "internal error: the fake animation gave up"},
         // In a hack too: the daemon's window stays, the process goes.
         {{"fail-after-10", "--window-id", std::to_string(window)}, 3, "simulation stopped"},
         {{"throw"}, 255, ""},
@@ -83,4 +89,25 @@ TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroSta
     xdotool("key space");
     EXPECT_EQ(badTeardown.waitExit(exitMs), 3);
     EXPECT_NE(badTeardown.errorOutput().find("shutting down"), std::string::npos);
+}
+
+// A server killed while the saver starts up (connecting, setting up GLX,
+// making its window and context) ends the run with status 2, never a signal.
+TEST(HostEnvironmentErrors, AServerKilledDuringStartUpEndsTheRunWithStatusTwo) {
+    for (int delayMs : {5, 10, 15, 20, 25, 30, 40, 50, 70, 100}) {
+        std::string name = freeDisplay();
+        const std::string socket = "/tmp/.X11-unix/X" + name.substr(1);
+        ChildProcess server({"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-noreset"});
+        ASSERT_TRUE(eventually(10000, [&] { return std::filesystem::exists(socket); }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // accepting connections
+        ChildProcess run(saver({"--geometry", "320x240"}), {"DISPLAY=" + name});
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        server.signal(SIGKILL);
+        server.waitExit(exitMs);
+        auto status = run.waitExit(exitMs);
+        EXPECT_EQ(status, 2) << delayMs << " ms: " << run.errorOutput();
+        // What the killed server leaves behind.
+        std::filesystem::remove(socket);
+        std::filesystem::remove("/tmp/.X" + name.substr(1) + "-lock");
+    }
 }

@@ -12,6 +12,7 @@
 #include <X11/Xlib.h>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
 
@@ -30,6 +31,7 @@ public:
         return !badTeardown_;
     }
     bool failed() const override { return failed_; }
+    std::string failureMessage() const override { return "the fake animation gave up"; }
     std::int64_t frames() const override { return frames_; }
 
 private:
@@ -44,6 +46,8 @@ private:
             failed_ = ++frames_ == failAfter_;
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
         }
+        if (target)
+            target->releaseCurrent();
     }
 
     long failAfter_;
@@ -57,6 +61,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    SignalPipe signals({SIGTERM, SIGINT, SIGHUP});
     std::string behaviour = argc > 1 ? argv[1] : "";
     ParsedCommandLine parsed = parseHostCommandLine({argv + (argc > 1 ? 2 : 1), argv + argc});
     if (!parsed.options)
@@ -64,11 +69,14 @@ int main(int argc, char** argv) {
     long failAfter = behaviour.starts_with("fail-after-") ? std::stol(behaviour.substr(11)) : -1;
     XInitThreads();
     try {
-        return runX11Host(*parsed.options, [&]() -> std::unique_ptr<Animation> {
-            if (behaviour == "throw")
-                throw std::runtime_error("cannot build");
-            return std::make_unique<ClearingAnimation>(failAfter, behaviour == "bad-teardown");
-        });
+        return runX11Host(
+            *parsed.options,
+            [&]() -> std::unique_ptr<Animation> {
+                if (behaviour == "throw")
+                    throw std::runtime_error("cannot build");
+                return std::make_unique<ClearingAnimation>(failAfter, behaviour == "bad-teardown");
+            },
+            signals);
     } catch (...) {
         return HostExit::noGlMode;
     }

@@ -55,6 +55,13 @@ public:
             setpgid(0, 0);
             for (auto& entry : environment)
                 putenv(entry.data());
+#ifdef CHILD_PRELOAD
+            // Sanitizer builds: keep Mesa's driver loaded so LeakSanitizer
+            // sees what it still holds; the preload goes before its runtime.
+            setenv("LD_PRELOAD", CHILD_PRELOAD, 1);
+            std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+            setenv("ASAN_OPTIONS", (asan + ":verify_asan_link_order=0").c_str(), 1);
+#endif
             int null = open("/dev/null", O_RDWR);
             dup2(null, STDIN_FILENO);
             dup2(null, STDOUT_FILENO);
@@ -89,7 +96,12 @@ public:
         });
         return status_;
     }
-    void signal(int number) { kill(pid_, number); }
+    void signal(int number) {
+        kill(pid_, number);
+    }
+    pid_t pid() const {
+        return pid_;
+    }
     std::string errorOutput() const {
         std::stringstream text;
         text << std::ifstream(errorFile_).rdbuf();
@@ -152,6 +164,11 @@ public:
         XSync(display_, False);
         return window;
     }
+    void resizeWindow(Window window, int width, int height) {
+        XResizeWindow(display_, window, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
+        XSync(display_, False);
+    }
     void destroyWindow(Window window) {
         XDestroyWindow(display_, window);
         XSync(display_, False);
@@ -172,6 +189,15 @@ public:
                 XDestroyImage(image);
             return lit;
         });
+    }
+    // The window's pixel at (x, y) as 0xRRGGBB, or ~0 if it cannot be read.
+    unsigned long pixel(Window window, int x, int y) {
+        XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return ~0UL;
+        unsigned long value = XGetPixel(image, 0, 0) & 0xffffffUL;
+        XDestroyImage(image);
+        return value;
     }
     // Moves the pointer as a user would: the server reports the motion to
     // whoever listens, and has done so when this returns.
