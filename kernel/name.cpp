@@ -45,10 +45,4 @@ bool Name::codeUnitLess(const std::wstring& a, const std::wstring& b) {
         });
 }
 
-std::ostream& operator<<(std::ostream& out, const Name& name) {
-    for (wchar_t c : name.str())
-        out << (c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?');
-    return out;
-}
-
 } // namespace NS_Names

@@ -46,7 +46,13 @@ private:
     static const std::wstring& emptyText();
 };
 
-// Names are plain ASCII; for diagnostics and test failure messages.
-std::ostream& operator<<(std::ostream& out, const Name& name);
+// Names are plain ASCII; for diagnostics and test failure messages. Inline so
+// that only code that prints names links the stream library: the statically
+// linked Windows saver must not carry it.
+inline std::ostream& operator<<(std::ostream& out, const Name& name) {
+    for (wchar_t c : name.str())
+        out << (c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?');
+    return out;
+}
 
 } // namespace NS_Names

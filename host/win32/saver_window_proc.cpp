@@ -72,7 +72,15 @@ void releaseContext(HWND window) {
 } // namespace
 
 void CreateUniverse() {
-    universe = new NS_Universe::Universe(saverModel());
+    NS_Universe::RunOptions options;
+    // The Loader made the context current on the simulation thread; a context
+    // still current there when the thread ends cannot be deleted by the window
+    // thread (ERROR_BUSY) and would never be freed.
+    options.onThreadEnd = [] {
+        if (DrawingTarget* current = drawingTarget())
+            current->releaseCurrent();
+    };
+    universe = new NS_Universe::Universe(saverModel(), options);
 }
 
 void DestroyUniverse() {

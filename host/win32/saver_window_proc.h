@@ -12,7 +12,8 @@ class Universe;
 // context. Every message ends in HostDefaultProc.
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Builds the process's universe from the saver model. If construction throws,
+// Builds the process's universe from the saver model; its simulation thread
+// releases the GL context after its last frame. If construction throws,
 // nothing is kept and the exception propagates.
 void CreateUniverse();
 // Stops and destroys the current universe, if any; harmless when there is none.

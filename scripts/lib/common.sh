@@ -6,13 +6,27 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 
 log() { printf '\n== %s\n' "$*" >&2; }
 
-# Installs every Debian package named in scripts/deps/*.txt that is missing.
-# Runs apt-get only when something is missing, so repeat runs stay offline.
+# Lists under scripts/deps that only the tests, the Windows build and the
+# packages need; scripts/run installs every other list.
+TEST_ONLY_DEPS="test windows packaging fuzz bench"
+
+# install_deps [--run]: installs the Debian packages named in scripts/deps/*.txt
+# that are missing; with --run only the lists building and running the Linux
+# program needs. Runs apt-get only when something is missing, so repeat runs
+# stay offline.
 install_deps() {
+    local lists=() list name
+    for list in "$ROOT"/scripts/deps/*.txt; do
+        name="$(basename "$list" .txt)"
+        if [ "${1:-}" = "--run" ] && [[ " $TEST_ONLY_DEPS " == *" $name "* ]]; then
+            continue
+        fi
+        lists+=("$list")
+    done
     local wanted=() missing=() pkg
     while read -r pkg; do
         [ -n "$pkg" ] && wanted+=("$pkg")
-    done < <(cat "$ROOT"/scripts/deps/*.txt | sed 's/#.*//' | tr -s ' \t' '\n' | sort -u)
+    done < <(cat "${lists[@]}" | sed 's/#.*//' | tr -s ' \t' '\n' | sort -u)
     for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
     done
@@ -59,4 +73,26 @@ start_xvfb() {
     done
     echo "Xvfb did not start on :$n" >&2
     return 1
+}
+
+# Starts a private, throw-away Wine prefix with one persistent server for the
+# calling script (Wine is slow to start); it is removed, and every Wine process
+# of it ended, when the script exits. Needs a display.
+start_wine() {
+    WINE_DIR="$(mktemp -d /tmp/veltrane-wine.XXXXXX)"
+    export WINEPREFIX="$WINE_DIR/prefix"
+    export WINEDEBUG=-all
+    # No Mono or Gecko install prompts.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+    trap 'stop_wine; kill ${XVFB_PID:-} 2>/dev/null || true' EXIT
+    mkdir -p "$WINEPREFIX"
+    wineserver -p
+    wineboot -i >/dev/null 2>&1
+}
+
+stop_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    rm -rf "$WINE_DIR"
 }

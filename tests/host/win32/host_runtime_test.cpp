@@ -294,4 +294,23 @@ TEST_F(HostRuntime, AFailedSimulationEndsTheRunWithMinusOneInsteadOfFreezingTheP
     expectQuitWithMinusOne();
 }
 
+TEST_F(HostRuntime, TheSimulationThreadLetsGoOfTheContextSoTheWindowThreadCanDeleteIt) {
+    send(WM_CREATE); // the saver's own creation: context, drawing target, universe
+    ASSERT_NE(saverGLContext(), nullptr);
+    ASSERT_NE(currentUniverse(), nullptr);
+    const DWORD start = GetTickCount();
+    while (currentUniverse()->ticksRun() < 3 && !currentUniverse()->simulationFailed() &&
+           GetTickCount() - start < 15000)
+        Sleep(10);
+    ASSERT_FALSE(currentUniverse()->simulationFailed());
+    ASSERT_GE(currentUniverse()->ticksRun(), 3) << "the saver drew no frames";
+    DestroyUniverse();
+    // A context still current on the ended thread can be neither made current
+    // here nor deleted (ERROR_BUSY), and would stay allocated.
+    EXPECT_TRUE(wglMakeCurrent(saverDC(), saverGLContext())) << "error " << GetLastError();
+    wglMakeCurrent(nullptr, nullptr);
+    send(WM_DESTROY);
+    EXPECT_EQ(saverGLContext(), nullptr);
+}
+
 } // namespace

@@ -11,6 +11,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The hack under test: the build's own, or the copy named by
+// VELTRANE_HACK_UNDER_TEST (the packaging check runs the one unpacked from
+// the .deb).
+std::string hackBinary() {
+    const char* other = std::getenv("VELTRANE_HACK_UNDER_TEST");
+    return other != nullptr && *other != '\0' ? other : VELTRANE_BINARY;
+}
+
 // A HOME for the daemon holding its settings, a copy of the saver and a
 // wrapper that records the hack's pid and window before exec'ing it. The
 // daemon refuses to launch hacks as root, so under root everything runs as
@@ -22,7 +30,7 @@ struct DaemonHome {
     DaemonHome() {
         char pattern[] = "/tmp/veltrane-xscreensaver-XXXXXX";
         path = mkdtemp(pattern);
-        fs::copy_file(VELTRANE_BINARY, path / "veltrane");
+        fs::copy_file(hackBinary(), path / "veltrane");
         std::ofstream(path / "hack")
             << "#!/bin/sh\necho \"$XSCREENSAVER_WINDOW\" > \"$HOME/window\"\n"
                "echo $$ > \"$HOME/pid\"\nexec \"$HOME/veltrane\" \"$@\"\n";

@@ -1,0 +1,80 @@
+# Packages, one CPack generator per platform (see the README's "Packaging"):
+#   cmake --workflow --preset deb    -> build/packages/veltrane_<version>_amd64.deb
+#   cmake --workflow --preset win64  -> build/packages/veltrane-<version>-win64.zip
+# Both hold stripped programs. The .deb puts the hack where Debian 12's
+# XScreenSaver daemon runs hacks from; its dependencies are computed from the
+# binary's shared libraries by dpkg-shlibdeps (package dpkg-dev).
+
+set(CPACK_PACKAGE_NAME veltrane)
+set(CPACK_PACKAGE_VENDOR "The Veltrane developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "screen saver growing a tracery over the time of day")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_SOURCE_DIR}/build/packages)
+set(VELTRANE_MAINTAINER "The Veltrane developers <veltrane@example.org>" CACHE STRING
+    "Maintainer named in the Debian package")
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME veltrane-${PROJECT_VERSION}-win64)
+  # veltrane.scr and its readme at the top of the archive, no folder around them.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELTRANE_MAINTAINER}")
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS xscreensaver)
+  # The summary becomes the Description's first line; CPack indents this
+  # body and turns its blank line into Debian's " ." paragraph break.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "Veltrane grows a branching tracery of glossy strokes on a black screen.
+The strokes gather on a coarse picture of the current time (HH:MM), so the
+clock becomes legible in the tracery, while glow particles rise and a
+wandering light plays over the strokes. Drawn with OpenGL 1.1.
+
+The package installs it as a hack for XScreenSaver: pick Veltrane in
+xscreensaver-settings. It also renders pictures off-screen, without a
+display.")
+endif()
+
+# What goes beside the program. Documentation is gzipped with -9n (no name,
+# no time stamp) so the package is reproducible, as Debian wants it.
+function(veltrane_gzip_for_install source name destination)
+  set(plain ${CMAKE_BINARY_DIR}/docs/${name})
+  add_custom_command(OUTPUT ${plain}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${plain}
+    COMMAND ${VELTRANE_GZIP} -9nf ${plain}
+    DEPENDS ${source}
+    VERBATIM)
+  set_property(GLOBAL APPEND PROPERTY VELTRANE_DOCS ${plain}.gz)
+  install(FILES ${plain}.gz DESTINATION ${destination})
+endfunction()
+
+if(WIN32)
+  # Windows users open these with Notepad: CRLF line ends.
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/packaging/readme.txt.in
+                 ${CMAKE_BINARY_DIR}/readme.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt
+                 @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/readme.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
+else()
+  find_program(VELTRANE_GZIP gzip REQUIRED)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/veltrane RENAME copyright)
+  veltrane_gzip_for_install(${PROJECT_SOURCE_DIR}/docs/veltrane.6 veltrane.6 share/man/man6)
+  # Debian wants a changelog in every package; its date is the release's, so
+  # the file is the same in every build.
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/packaging/changelog.in
+                 ${CMAKE_BINARY_DIR}/docs/changelog.source @ONLY)
+  veltrane_gzip_for_install(${CMAKE_BINARY_DIR}/docs/changelog.source changelog
+                            share/doc/veltrane)
+endif()
+# Everything above that is made at build time; the package workflow builds it
+# with the program.
+get_property(docs GLOBAL PROPERTY VELTRANE_DOCS)
+add_custom_target(veltrane_docs ALL DEPENDS ${docs})
+
+include(CPack)
