@@ -115,6 +115,7 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
     TargetInstalled installed(target.get());
 
     bool failed = false;
+    std::string what;
     try {
         NS_Universe::RunOptions run;
         run.pacing = NS_TimeService::Pacing::Virtual;
@@ -123,6 +124,7 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
         while (!universe.waitUntilEnded(1000)) {
         }
         failed = universe.simulationFailed();
+        what = universe.failureMessage();
         if (!failed && inspect)
             inspect(universe);
     } catch (...) {
@@ -134,8 +136,8 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
             error = frameError;
             return SnapshotStatus::WriteFailed;
         }
-        error = "the saver's simulation failed (could not make the OpenGL context current, "
-                "or a handler failed)";
+        error = "the saver's simulation failed (" +
+                (what.empty() ? std::string("its teardown failed") : what) + ")";
         return SnapshotStatus::SimulationFailed;
     }
 

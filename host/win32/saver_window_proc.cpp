@@ -7,6 +7,7 @@
 #include "render/saver_model.h"
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -117,6 +118,11 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         // end the run instead.
         if (wParam == SimulationWatchTimer && universe != nullptr && universe->simulationFailed()) {
             KillTimer(window, SimulationWatchTimer);
+            // A saver has no console and shows no box for this; the debugger
+            // channel is where a developer (or DebugView) can read what failed.
+            const std::string what =
+                "veltrane: the simulation stopped: " + universe->failureMessage() + "\n";
+            OutputDebugStringA(what.c_str());
             DestroyUniverse();
             failRun();
             return 0;
