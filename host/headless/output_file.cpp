@@ -46,6 +46,20 @@ int createTemporary(const std::string& target, std::string& name) {
 std::string reason(bool produced, bool flushed, int why) {
     return produced || !flushed ? std::strerror(why) : "the encoder failed";
 }
+
+// Runs the producer into the stream, then flushes and closes it (always).
+// Empty on success, otherwise why it failed.
+std::string produceAndClose(std::FILE* stream, const std::function<bool(std::FILE*)>& produce) {
+    const bool produced = produce(stream);
+    const bool flushed = std::fflush(stream) == 0 && std::ferror(stream) == 0;
+    int why = errno;
+    bool ok = produced && flushed;
+    if (std::fclose(stream) != 0 && ok) {
+        ok = false;
+        why = errno;
+    }
+    return ok ? std::string() : reason(produced, flushed, why);
+}
 } // namespace
 
 bool writeAll(std::FILE* file, const void* content, std::size_t size) {
@@ -173,17 +187,10 @@ bool OutputFile::write(const std::function<bool(std::FILE*)>& produce, std::stri
         return false;
     }
     fd_ = -1;
-    const bool produced = produce(stream);
-    const bool flushed = std::fflush(stream) == 0 && std::ferror(stream) == 0;
-    int why = errno;
-    bool ok = produced && flushed;
-    if (std::fclose(stream) != 0 && ok) {
-        ok = false;
-        why = errno;
-    }
-    if (!ok)
-        error = failure(path_, reason(produced, flushed, why));
-    return ok;
+    const std::string why = produceAndClose(stream, produce);
+    if (!why.empty())
+        error = failure(path_, why);
+    return why.empty();
 }
 
 bool OutputFile::writeRegular(const std::function<bool(std::FILE*)>& produce, std::string& error) {
@@ -202,22 +209,13 @@ bool OutputFile::writeRegular(const std::function<bool(std::FILE*)>& produce, st
         unlink(temporary.c_str());
         return false;
     }
-    const bool produced = produce(stream);
-    const bool flushed = std::fflush(stream) == 0 && std::ferror(stream) == 0;
-    int why = errno;
-    bool ok = produced && flushed;
-    if (std::fclose(stream) != 0 && ok) {
-        ok = false;
-        why = errno;
-    }
-    if (ok && std::rename(temporary.c_str(), target_.c_str()) != 0) {
-        ok = false;
-        why = errno;
-    }
-    if (!ok) {
+    std::string why = produceAndClose(stream, produce);
+    if (why.empty() && std::rename(temporary.c_str(), target_.c_str()) != 0)
+        why = std::strerror(errno);
+    if (!why.empty()) {
         // Only the file this run created goes; the destination is untouched.
         unlink(temporary.c_str());
-        error = failure(path_, reason(produced, flushed, why));
+        error = failure(path_, why);
     }
-    return ok;
+    return why.empty();
 }

@@ -1,5 +1,7 @@
 #include "host/headless/output_file.h"
 
+#include "scratch_files.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,18 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path scratch(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("veltrane_output_test_" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return scratch_files::scratch("veltrane_output_test_", name);
 }
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using scratch_files::contents;
 
 void put(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;

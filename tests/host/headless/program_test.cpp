@@ -3,6 +3,8 @@
 #include "host/headless/simulate_mode.h"
 #include "tracery/field_grid.h"
 
+#include "scratch_files.h"
+
 #include <gtest/gtest.h>
 #include <webp/demux.h>
 
@@ -29,18 +31,10 @@ int veltrane(const std::string& arguments, const std::string& directory = ".") {
 }
 
 fs::path scratch(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("veltrane_program_test_" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return scratch_files::scratch("veltrane_program_test_", name);
 }
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using scratch_files::contents;
 
 int runSimulate(std::vector<std::string> args) {
     std::vector<char*> argv;
