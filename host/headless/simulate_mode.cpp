@@ -166,7 +166,10 @@ int runSimulateMode(int argc, char** argv) {
         std::fputs("veltrane: the digit strip resource cannot be read\n", stderr);
         return 2;
     } catch (...) {
-        std::fputs("veltrane: the simulated world could not be built\n", stderr);
+        const std::string what = NS_KernelExceptions::describeCurrentException();
+        NS_KernelExceptions::freeCurrentException();
+        std::fprintf(stderr, "veltrane: the simulated world could not be built (%s)\n",
+                     what.c_str());
         return 2;
     }
 

@@ -5,6 +5,7 @@
 #include "host/headless/png_writer.h"
 #include "host/headless/webp_recorder.h"
 #include "kernel/attribute_handler.h"
+#include "kernel/kernel_exceptions.h"
 #include "kernel/universe.h"
 #include "render/drawing_target.h"
 #include "render/saver_model.h"
@@ -128,7 +129,9 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
         if (!failed && inspect)
             inspect(universe);
     } catch (...) {
-        // Kernel errors carry no message; the run is over either way.
+        // Building or tearing down the world failed; the run is over either way.
+        what = NS_KernelExceptions::describeCurrentException();
+        NS_KernelExceptions::freeCurrentException();
         failed = true;
     }
     if (failed) {

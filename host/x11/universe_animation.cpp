@@ -1,5 +1,6 @@
 #include "host/x11/universe_animation.h"
 
+#include "kernel/kernel_exceptions.h"
 #include "render/drawing_target.h"
 #include "render/saver_model.h"
 
@@ -36,6 +37,7 @@ bool UniverseAnimation::shutdown() {
     try {
         delete universe;
     } catch (...) {
+        NS_KernelExceptions::freeCurrentException();
         return false;
     }
     return true;

@@ -3,10 +3,12 @@
 #include "host/x11/command_line.h"
 #include "host/x11/universe_animation.h"
 #include "host/x11/x11_host.h"
+#include "kernel/kernel_exceptions.h"
 
 #include <X11/Xlib.h>
 #include <csignal>
 #include <cstdio>
+#include <string>
 
 #ifndef VELTRANE_VERSION
 #define VELTRANE_VERSION "unknown"
@@ -39,9 +41,11 @@ int runX11Mode(int argc, char** argv) {
     try {
         return runX11Host(*parsed.options, universeAnimationFactory(), signals);
     } catch (...) {
-        // Kernel errors are thrown as pointers with no message; the run's own
-        // destructors have already given the screen back.
-        std::fputs("veltrane: the saver stopped because of an unexpected error\n", stderr);
+        // The run's own destructors have already given the screen back.
+        const std::string what = NS_KernelExceptions::describeCurrentException();
+        NS_KernelExceptions::freeCurrentException();
+        std::fprintf(stderr, "veltrane: the saver stopped because of an unexpected error (%s)\n",
+                     what.c_str());
         return HostExit::noGlMode;
     }
 }
