@@ -12,23 +12,33 @@
 
 namespace NS_KernelExceptions {
 
-std::string describeCurrentException() {
+namespace {
+
+// One pass over the kernel's exception types: names the exception being
+// handled and, when asked, frees it.
+template <class E> std::string named(E* e, const char* name, bool free) {
+    if (free)
+        delete e;
+    return name;
+}
+
+std::string visitCurrentException(bool free) {
     try {
         throw;
-    } catch (NS_ObjectIndex::Exception*) {
-        return "NS_ObjectIndex::Exception";
-    } catch (NS_ObjectsCollection::Exception*) {
-        return "NS_ObjectsCollection::Exception";
-    } catch (NS_AttributesCollection::Exception*) {
-        return "NS_AttributesCollection::Exception";
-    } catch (NS_AttributeHandler::Exception*) {
-        return "NS_AttributeHandler::Exception";
-    } catch (NS_Universe::Exception*) {
-        return "NS_Universe::Exception";
-    } catch (NS_TimeService::Exception*) {
-        return "NS_TimeService::Exception";
-    } catch (NS_Platform::Exception*) {
-        return "NS_Platform::Exception";
+    } catch (NS_ObjectIndex::Exception* e) {
+        return named(e, "NS_ObjectIndex::Exception", free);
+    } catch (NS_ObjectsCollection::Exception* e) {
+        return named(e, "NS_ObjectsCollection::Exception", free);
+    } catch (NS_AttributesCollection::Exception* e) {
+        return named(e, "NS_AttributesCollection::Exception", free);
+    } catch (NS_AttributeHandler::Exception* e) {
+        return named(e, "NS_AttributeHandler::Exception", free);
+    } catch (NS_Universe::Exception* e) {
+        return named(e, "NS_Universe::Exception", free);
+    } catch (NS_TimeService::Exception* e) {
+        return named(e, "NS_TimeService::Exception", free);
+    } catch (NS_Platform::Exception* e) {
+        return named(e, "NS_Platform::Exception", free);
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {
@@ -36,25 +46,14 @@ std::string describeCurrentException() {
     }
 }
 
+} // namespace
+
+std::string describeCurrentException() {
+    return visitCurrentException(false);
+}
+
 void freeCurrentException() {
-    try {
-        throw;
-    } catch (NS_ObjectIndex::Exception* e) {
-        delete e;
-    } catch (NS_ObjectsCollection::Exception* e) {
-        delete e;
-    } catch (NS_AttributesCollection::Exception* e) {
-        delete e;
-    } catch (NS_AttributeHandler::Exception* e) {
-        delete e;
-    } catch (NS_Universe::Exception* e) {
-        delete e;
-    } catch (NS_TimeService::Exception* e) {
-        delete e;
-    } catch (NS_Platform::Exception* e) {
-        delete e;
-    } catch (...) {
-    }
+    visitCurrentException(true);
 }
 
 } // namespace NS_KernelExceptions

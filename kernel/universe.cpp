@@ -197,4 +197,15 @@ void Universe::broadcast(std::uint32_t code) {
     dispatch();
 }
 
+bool destroyUniverse(std::unique_ptr<Universe>& universe) {
+    Universe* ending = universe.release();
+    try {
+        delete ending;
+    } catch (...) {
+        NS_KernelExceptions::freeCurrentException();
+        return false;
+    }
+    return true;
+}
+
 } // namespace NS_Universe

@@ -159,4 +159,10 @@ private:
     void discardObject(NS_ObjectIndex::ObjectIndex ref, std::exception_ptr& firstError);
 };
 
+// Destroys the universe the pointer owns, if any, and leaves it empty. The
+// destructor may throw (a handler failing while the objects are torn down),
+// which unique_ptr::reset would turn into std::terminate; this frees that
+// error instead and returns false. True when the teardown succeeded.
+bool destroyUniverse(std::unique_ptr<Universe>& universe);
+
 } // namespace NS_Universe

@@ -20,20 +20,6 @@
 
 namespace {
 
-// The universe's destructor may throw (a handler failing while the objects are
-// torn down), and unique_ptr::reset would turn that into std::terminate: delete
-// by hand. True when the teardown succeeded.
-bool destroyUniverse(std::unique_ptr<NS_Universe::Universe>& universe) {
-    NS_Universe::Universe* ending = universe.release();
-    try {
-        delete ending;
-    } catch (...) {
-        NS_KernelExceptions::freeCurrentException();
-        return false;
-    }
-    return true;
-}
-
 // The saver's growth handlers plus an observer that prints a progress line
 // every `every` ticks from the simulation thread.
 class SimulateModel : public NS_InitialModel::InitialModel {
@@ -179,7 +165,7 @@ int runSimulateMode(int argc, char** argv) {
         std::fprintf(stderr, "veltrane: the simulation failed after %lld ticks (%s)\n",
                      static_cast<long long>(universe->ticksRun()),
                      universe->failureMessage().c_str());
-        destroyUniverse(universe);
+        NS_Universe::destroyUniverse(universe);
         return 3;
     }
 
@@ -207,7 +193,7 @@ int runSimulateMode(int argc, char** argv) {
                      text == stdout ? "output" : "error");
         status = 1;
     }
-    if (!destroyUniverse(universe)) {
+    if (!NS_Universe::destroyUniverse(universe)) {
         std::fputs("veltrane: tearing down the simulated world failed\n", stderr);
         return 3;
     }

@@ -1,6 +1,5 @@
 #include "host/x11/universe_animation.h"
 
-#include "kernel/kernel_exceptions.h"
 #include "render/drawing_target.h"
 #include "render/saver_model.h"
 
@@ -27,20 +26,10 @@ UniverseAnimation::~UniverseAnimation() {
 }
 
 bool UniverseAnimation::shutdown() {
-    // The universe's destructor may throw (a handler failing while its objects
-    // are torn down). unique_ptr::reset is noexcept, so delete by hand; the
-    // thread has been stopped before anything can throw.
     if (!universe_)
         return true;
     finalFrames_ = universe_->ticksRun();
-    NS_Universe::Universe* universe = universe_.release();
-    try {
-        delete universe;
-    } catch (...) {
-        NS_KernelExceptions::freeCurrentException();
-        return false;
-    }
-    return true;
+    return NS_Universe::destroyUniverse(universe_);
 }
 
 bool UniverseAnimation::failed() const {
