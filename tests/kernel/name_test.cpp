@@ -22,13 +22,7 @@ TEST(Name, EqualTextsAreOneEntryWhicheverThreadInternsThem) {
         EXPECT_TRUE(n == seen[0]);
     EXPECT_EQ(seen[0].str(), L"ConcurrentName");
     EXPECT_FALSE(Name(L"ConcurrentName") == Name(L"ConcurrentNam"));
-
-    // The empty text and the default name are the same name.
-    EXPECT_TRUE(Name() == Name(L""));
-    EXPECT_TRUE(Name().empty());
-    EXPECT_EQ(Name().str(), L"");
-    const std::wstring& wide = Name(L"Segment"); // the wide form is handed out
-    EXPECT_EQ(wide, L"Segment");
+    EXPECT_TRUE(Name() == Name(L"") && Name().empty());
     std::ostringstream printed;
     printed << Name(L"Loader");
     EXPECT_EQ(printed.str(), "Loader");
@@ -37,39 +31,25 @@ TEST(Name, EqualTextsAreOneEntryWhicheverThreadInternsThem) {
 TEST(Name, OrdersByUnsignedCodeUnitsWithAPrefixFirst) {
     EXPECT_TRUE(Name::codeUnitLess(L"Gen", L"GenerativeField"));
     EXPECT_FALSE(Name::codeUnitLess(L"GenerativeField", L"Gen"));
-    EXPECT_TRUE(Name::codeUnitLess(L"Z", L"a"));
     // Above 0x7FFF: negative where wchar_t is 16-bit signed, still sorts last.
     EXPECT_TRUE(Name::codeUnitLess(L"a", std::wstring(1, static_cast<wchar_t>(0xFFFF))));
-    EXPECT_FALSE(Name::codeUnitLess(L"Same", L"Same"));
 }
 
 TEST(EventQueue, StaysFirstInFirstOutAcrossWrapAroundAndGrowth) {
     NS_Events::EventQueue q;
     std::int64_t pushed = 0, popped = 0;
-    auto push = [&](int n) {
+    // The front moves away from the start of the ring, then the ring grows
+    // while its contents wrap around its end, twice over.
+    for (int n : {50, -40, 100, -30, 300, -380, 3}) {
         for (int i = 0; i < n; ++i) {
             NS_Events::Event e;
             e.object.uniqueId = pushed++;
             q.push(e);
         }
-    };
-    auto pop = [&](int n) {
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < -n; ++i)
             ASSERT_EQ(q.pop().object.uniqueId, popped++);
-    };
-    // The front moves away from the start of the ring, then the ring grows
-    // while its contents wrap around its end, twice over.
-    push(50);
-    pop(40);
-    push(100);
-    pop(30);
-    push(300);
-    EXPECT_EQ(q.size(), 380u);
-    pop(380);
-    EXPECT_TRUE(q.empty());
-    push(3);
+    }
+    EXPECT_EQ(q.size(), 3u);
     q.clear();
     EXPECT_TRUE(q.empty());
-    push(1);
-    EXPECT_EQ(q.pop().object.uniqueId, pushed - 1);
 }
