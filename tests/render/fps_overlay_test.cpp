@@ -6,63 +6,47 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <vector>
 
 namespace {
-
 const int softwareRendererOnly = setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
 
 // Every piece of state the renderer relies on between frames.
-struct GlState {
-    std::array<GLfloat, 16> projection{}, modelview{};
-    std::array<GLfloat, 4> colour{};
-    std::array<GLint, 4> viewport{};
-    GLint matrixMode = 0, alignment = 0, texture = 0;
-    std::array<GLboolean, 6> enabled{};
-
-    static GlState read() {
-        GlState s;
-        glGetFloatv(GL_PROJECTION_MATRIX, s.projection.data());
-        glGetFloatv(GL_MODELVIEW_MATRIX, s.modelview.data());
-        glGetFloatv(GL_CURRENT_COLOR, s.colour.data());
-        glGetIntegerv(GL_VIEWPORT, s.viewport.data());
-        glGetIntegerv(GL_MATRIX_MODE, &s.matrixMode);
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &s.alignment);
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &s.texture);
-        const GLenum caps[] = {GL_DEPTH_TEST, GL_LIGHTING, GL_BLEND,
-                               GL_TEXTURE_2D, GL_LIGHT0,   GL_AUTO_NORMAL};
-        for (std::size_t i = 0; i < s.enabled.size(); ++i)
-            s.enabled[i] = glIsEnabled(caps[i]);
-        return s;
+std::vector<GLfloat> glState() {
+    std::vector<GLfloat> state;
+    for (const GLenum name :
+         std::initializer_list<GLenum>{GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX, GL_CURRENT_COLOR,
+                                       GL_VIEWPORT, GL_MATRIX_MODE, GL_UNPACK_ALIGNMENT}) {
+        GLfloat values[16] = {}; // a matrix at most
+        glGetFloatv(name, values);
+        state.insert(state.end(), values, values + 16);
     }
-    bool operator==(const GlState&) const = default;
-};
-
+    for (const GLenum cap : std::initializer_list<GLenum>{GL_DEPTH_TEST, GL_LIGHTING, GL_BLEND,
+                                                          GL_TEXTURE_2D, GL_LIGHT0, GL_AUTO_NORMAL})
+        state.push_back(glIsEnabled(cap));
+    return state;
+}
 } // namespace
 
+// 30 ms ticks costing 4 ms each, then 100 ms ones costing 50 ms: a span's figures show once
+// it has lasted a second, not before.
 TEST(FpsOverlay, ReportsFramesPerSecondAndBusyMillisecondsOverSpansOfASecond) {
     FpsOverlay overlay;
+    double now = 5000.0, busy = 2.0; // arbitrary clock origins
+    auto frames = [&](int count, double step, double cost) {
+        for (int i = 0; i < count; ++i)
+            overlay.frameDone(now += step, busy += cost);
+    };
+    frames(34, 0.030, 0.004);
     EXPECT_EQ(overlay.lines(), (std::array<std::string, 2>{"FPS: --", "ms/tick: --"}));
-    // 30 ms ticks costing 4 ms each, from an arbitrary clock origin.
-    double now = 5000.0;
-    double busy = 2.0;
-    for (int frame = 0; frame <= 33; ++frame, now += 0.030, busy += 0.004)
-        overlay.frameDone(now, busy);
-    EXPECT_EQ(overlay.lines()[0], "FPS: --") << "a span is not over before a second has passed";
-    overlay.frameDone(now, busy);
+    frames(1, 0.030, 0.004);
     EXPECT_EQ(overlay.lines(), (std::array<std::string, 2>{"FPS: 33.3", "ms/tick: 4.0"}));
-
-    // Slower, dearer frames show after the next full span, not before.
-    for (int frame = 0; frame < 10; ++frame) {
-        now += 0.100;
-        busy += 0.050;
-        overlay.frameDone(now, busy);
-        if (frame < 9) {
-            EXPECT_EQ(overlay.lines()[0], "FPS: 33.3");
-        }
-    }
+    frames(9, 0.100, 0.050);
+    EXPECT_EQ(overlay.lines()[0], "FPS: 33.3");
+    frames(1, 0.100, 0.050);
     EXPECT_EQ(overlay.lines(), (std::array<std::string, 2>{"FPS: 10.0", "ms/tick: 50.0"}));
 }
 
@@ -77,45 +61,33 @@ TEST(FpsOverlay, DrawsLegibleTextOnlyInTheBottomLeftCornerAndLeavesEveryStateAsF
     glClearColor(0.0f, 0.0f, 0.5f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     glFrustum(-1, 1, -1, 1, 1, 9);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     glTranslatef(0.5f, 0.0f, -2.0f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_TEXTURE_2D);
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    for (const GLenum cap :
+         std::initializer_list<GLenum>{GL_DEPTH_TEST, GL_LIGHT0, GL_AUTO_NORMAL, GL_TEXTURE_2D})
+        glEnable(cap);
     glColor4f(0.9f, 0.1f, 0.2f, 0.5f);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    const GlState before = GlState::read();
+    const std::vector<GLfloat> before = glState();
     const std::vector<std::uint8_t> background = target->readRgb();
 
-    FpsOverlay overlay;
-    overlay.draw();
-    EXPECT_EQ(GlState::read(), before);
+    FpsOverlay().draw();
+    EXPECT_EQ(glState(), before);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
+    // Changes only within 160 x 48 at the bottom left; "FPS: --" and "ms/tick: --" in white
+    // at twice the 5x7 font's size.
     const std::vector<std::uint8_t> shown = target->readRgb();
     ASSERT_EQ(shown.size(), background.size());
-    int white = 0;
-    int changedOutside = 0;
-    for (int row = 0; row < 240; ++row) {
-        for (int x = 0; x < 320; ++x) {
-            const std::size_t i = static_cast<std::size_t>((row * 320 + x) * 3);
-            const bool changed = shown[i] != background[i] || shown[i + 1] != background[i + 1] ||
-                                 shown[i + 2] != background[i + 2];
-            const int fromBottom = 239 - row;
-            if (changed && (x >= 160 || fromBottom >= 48))
-                ++changedOutside;
-            white += shown[i] == 255 && shown[i + 1] == 255 && shown[i + 2] == 255;
-        }
+    int white = 0, changedOutside = 0;
+    for (std::size_t i = 0; i < shown.size(); i += 3) {
+        const int x = static_cast<int>(i / 3 % 320), fromBottom = 239 - static_cast<int>(i / 960);
+        const bool changed = !std::equal(&shown[i], &shown[i + 3], &background[i]);
+        changedOutside += changed && (x >= 160 || fromBottom >= 48);
+        white += shown[i] == 255 && shown[i + 1] == 255 && shown[i + 2] == 255;
     }
     EXPECT_EQ(changedOutside, 0);
-    // "FPS: --" and "ms/tick: --" at twice the 5x7 font's size.
     EXPECT_GT(white, 200);
     target->releaseCurrent();
 }
