@@ -21,10 +21,6 @@ namespace fs = std::filesystem;
 // the figures below do not depend on a driver. Set before any EGL call of this program.
 const int softwareRendererOnly = setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
 
-fs::path scratch(const std::string& name) {
-    return scratch_files::scratch("veltrane_render_test_", name);
-}
-
 SnapshotOptions fixedOptions(int width, int height, std::int64_t ticks) {
     SnapshotOptions o;
     o.width = width, o.height = height, o.ticks = ticks;
@@ -107,7 +103,7 @@ TEST(Snapshot, StrokesDrawTheClockOnABlackBackgroundWithTheLightsGlow) {
 // A write failure, not a generic simulation failure, with the name of what could not be written;
 // the teardown survives the context left on the ended simulation thread.
 TEST(Snapshot, WritesEveryKthFrameAndStopsWithItsNameAtOneItCannotWrite) {
-    const fs::path dir = scratch("frames");
+    const fs::path dir = scratch_files::scratch("veltrane_render_test_", "frames");
     fs::create_directories(dir / "frame_000006.png"); // a directory in the way
     SnapshotOptions options = fixedOptions(64, 48, 10);
     options.framesDir = dir.string();
@@ -118,5 +114,4 @@ TEST(Snapshot, WritesEveryKthFrameAndStopsWithItsNameAtOneItCannotWrite) {
     EXPECT_TRUE(fs::exists(dir / "frame_000003.png"));
     for (const char* absent : {"frame_000001.png", "frame_000002.png", "frame_000009.png"})
         EXPECT_FALSE(fs::exists(dir / absent)) << absent;
-    fs::remove_all(dir);
 }

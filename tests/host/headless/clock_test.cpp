@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <optional>
 #include <string>
 
 // The saver runs for hours; a zone changed meanwhile must show on the next read.
@@ -13,18 +12,14 @@ TEST(SystemClock, SeesATimeZoneChangedWhileRunning) {
         const Clock::HourMinute now = clock.localHourMinute();
         return now.hour * 60 + now.minute;
     };
-    const char* zone = std::getenv("TZ");
-    const std::optional<std::string> saved = zone ? std::optional<std::string>(zone) : std::nullopt;
+    const std::string saved = std::getenv("TZ") ? std::getenv("TZ") : ""; // restored at the end
     setenv("TZ", "UTC0", 1);
     tzset();
     SystemClock clock;
     const int utc = minutesOfDay(clock);
     setenv("TZ", "XST-5:30", 1); // no tzset here: the clock must look itself
     const int shifted = minutesOfDay(clock);
-    if (saved)
-        setenv("TZ", saved->c_str(), 1);
-    else
-        unsetenv("TZ");
+    saved.empty() ? unsetenv("TZ") : setenv("TZ", saved.c_str(), 1);
     tzset();
     // A minute may turn between the reads.
     const int difference = ((shifted - utc) % 1440 + 1440) % 1440;

@@ -52,7 +52,6 @@ TEST(OutputFile, AFailedWriteLeavesTheOldFileAndItsLinkAndNoTemporaryBehind) {
     EXPECT_EQ(fs::status(dir / "old.png").permissions(), fs::perms(0640));
     ASSERT_TRUE(writeText(dir / "new.png", "fresh"));
     EXPECT_EQ(entries(dir), 3u);
-    fs::remove_all(dir);
 }
 
 // Refused before rendering, naming the path; checking creates nothing.
@@ -71,7 +70,6 @@ TEST(OutputFile, RefusesBeforeRenderingWhatItCannotOrMustNotWrite) {
     }
     EXPECT_NE(OutputFile::prepare((dir / "later.png").string(), error), nullptr) << error;
     EXPECT_EQ(entries(dir), 2u);
-    fs::remove_all(dir);
 }
 
 TEST(OutputFile, DevicesAreWrittenInPlaceAndNeverRemoved) {
