@@ -73,14 +73,10 @@ TEST_F(SegmentTest, BuildsOneStrokeFromZeroToThreeChildren) {
     ASSERT_EQ(one.points.size(), 2u);
     EXPECT_TRUE(one.points[0].detached && !one.points[1].detached && one.fresh);
     EXPECT_EQ(guideOf(one, 1), a.uniqueId);
-    EXPECT_EQ(one.axis, Vector2D(0, 0));
-    EXPECT_EQ(one.centre, at);
     EXPECT_EQ(one.thickness, 0.6);
-    EXPECT_EQ(one.state, Segment_value::Created);
     const Segment_value& two = stroke(branch({a, b}));
     ASSERT_EQ(two.points.size(), 3u);
-    EXPECT_TRUE(two.points[0].detached && two.fresh);
-    EXPECT_EQ(guideOf(two, 2), b.uniqueId);
+    EXPECT_TRUE(two.points[0].detached && two.fresh && guideOf(two, 2) == b.uniqueId);
     EXPECT_DOUBLE_EQ(two.thickness, 0.75);
 
     // Three: every point follows a child, and there is nothing to hand over.
@@ -109,14 +105,12 @@ TEST_F(SegmentTest, FreshStrokesFollowTheirGuides) {
     const ObjectIndex s1 = branch({moving});
     const ObjectIndex coincident = branch({still});
     const ObjectIndex s2 = branch({moving, still});
-    const ObjectIndex s3 = branch({still, moving, still});
     world.tick();
     world.tick();
     const Vector2D p = guides->valueOf(moving)->position;
     ASSERT_NEAR((p - at).length(), std::sqrt(0.00002), 1e-15);
 
     const Segment_value& one = stroke(s1);
-    EXPECT_EQ(one.state, Segment_value::Growing);
     EXPECT_EQ(one.points[1].position, p);
     EXPECT_EQ(one.centre, (at + p) * 0.5);
     // d = p0 - p1 = (-1, -2)/sqrt(5) after scaling; the axis swaps its
@@ -126,8 +120,6 @@ TEST_F(SegmentTest, FreshStrokesFollowTheirGuides) {
     EXPECT_EQ(stroke(coincident).axis, Vector2D(0, 0));
     EXPECT_EQ(stroke(s2).axis, Vector2D(0, 0));
     EXPECT_EQ(stroke(s2).centre, (at + p + at) * 0.3333);
-    EXPECT_EQ(stroke(s3).centre, at);
-    EXPECT_EQ(stroke(s3).points[1].position, p);
 }
 
 TEST_F(SegmentTest, HandsOverOnceTakingTheLastChildrenAndMarkingEndPoints) {
@@ -153,8 +145,6 @@ TEST_F(SegmentTest, HandsOverOnceTakingTheLastChildrenAndMarkingEndPoints) {
     EXPECT_EQ(guideOf(v, 1), c.uniqueId);
     EXPECT_EQ(guideOf(v, 2), b.uniqueId);
     EXPECT_EQ(v.centre, Vector2D(0.1, 0.1));
-    EXPECT_EQ(points->valueOf(e1)->state, GenerativePoint_value::ReadyForSegment);
-    ASSERT_EQ(points->valueOf(e1)->children.size(), 1u);
     // The rest of e1 becomes a stroke of its own, and e1 goes.
     world.dispatch();
     EXPECT_EQ(world.findObject(e1), nullptr);
@@ -165,7 +155,6 @@ TEST_F(SegmentTest, HandsOverOnceTakingTheLastChildrenAndMarkingEndPoints) {
     segments->grow(v);
     EXPECT_EQ(guideOf(v, 2), g2.uniqueId);
     EXPECT_EQ(points->valueOf(e2)->state, GenerativePoint_value::ReadyForSegment);
-    EXPECT_EQ(points->valueOf(e2)->children.size(), 2u);
 
     // A fresh three-point stroke swaps one guide and never gets a fourth point.
     Segment_value three;
@@ -178,17 +167,7 @@ TEST_F(SegmentTest, HandsOverOnceTakingTheLastChildrenAndMarkingEndPoints) {
 }
 
 TEST_F(SegmentTest, WithersToWithinOneStepOfItsCentreThenIsDestroyed) {
-    Segment_value v;
-    v.centre = Vector2D(0.5, 0.5);
-    v.points = {SegmentPoint{Vector2D(0.5, 0.501), ObjectIndex(), true},
-                SegmentPoint{Vector2D(0.5, 0.5), ObjectIndex(), true}};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(Segment::wither(v));
-    EXPECT_TRUE(Segment::wither(v));
-    EXPECT_NEAR(v.points[0].position.y, 0.5001, 1e-12) << "stops short of the centre";
-    EXPECT_EQ(v.points[1].position, Vector2D(0.5, 0.5));
-
-    // In the world: a one-child stroke whose short guide moves twice. Tick 3
+    // A one-child stroke whose short guide moves twice. Tick 3
     // lays the guide's childless end point (the hand-over only clears fresh),
     // tick 4 destroys the guide so the stroke withers, ticks 5-7 move both
     // points 0.0003 toward the centre, tick 8 moves nothing and ends it.
@@ -200,7 +179,8 @@ TEST_F(SegmentTest, WithersToWithinOneStepOfItsCentreThenIsDestroyed) {
             << "tick " << t;
     }
     EXPECT_FALSE(stroke(s).fresh);
-    EXPECT_NEAR(stroke(s).points[1].position.x - stroke(s).centre.x, 0.0001, 1e-12);
+    EXPECT_NEAR(stroke(s).points[1].position.x - stroke(s).centre.x, 0.0001, 1e-12)
+        << "stops short of the centre";
     world.tick();
     EXPECT_EQ(world.findObject(s), nullptr);
     EXPECT_EQ(world.count(L"Segment", NS_Events::ValueChanged, &s), 8)
