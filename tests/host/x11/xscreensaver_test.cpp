@@ -11,14 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The hack under test: the build's own, or the copy named by
-// VELTRANE_HACK_UNDER_TEST (the packaging check runs the one unpacked from
-// the .deb).
-std::string hackBinary() {
-    const char* other = std::getenv("VELTRANE_HACK_UNDER_TEST");
-    return other != nullptr && *other != '\0' ? other : VELTRANE_BINARY;
-}
-
 // A HOME for the daemon holding its settings, a copy of the saver and a
 // wrapper that records the hack's pid and window before exec'ing it. The
 // daemon refuses to launch hacks as root, so under root everything runs as
@@ -30,7 +22,10 @@ struct DaemonHome {
     DaemonHome() {
         char pattern[] = "/tmp/veltrane-xscreensaver-XXXXXX";
         path = mkdtemp(pattern);
-        fs::copy_file(hackBinary(), path / "veltrane");
+        // The build's hack, or the copy the packaging check unpacked from the .deb.
+        const char* other = std::getenv("VELTRANE_HACK_UNDER_TEST");
+        fs::copy_file(other != nullptr && *other != '\0' ? other : VELTRANE_BINARY,
+                      path / "veltrane");
         std::ofstream(path / "hack")
             << "#!/bin/sh\necho \"$XSCREENSAVER_WINDOW\" > \"$HOME/window\"\n"
                "echo $$ > \"$HOME/pid\"\nexec \"$HOME/veltrane\" \"$@\"\n";
