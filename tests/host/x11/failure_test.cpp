@@ -17,13 +17,9 @@ std::string freeDisplay() {
 } // namespace
 
 TEST(HostCommandLineErrors, PrintUsageAndExitWithStatusOne) {
-    for (std::vector<std::string> args :
-         std::vector<std::vector<std::string>>{{"--bogus"},
-                                               {"-window-id"},
-                                               {"-window-id", "zz"},
-                                               {"--geometry", "big"},
-                                               {"-geometry", "0x0+1+1"},
-                                               {"-geometry", "100000x100000"}}) {
+    // The parser's cases are in host_logic_test; here, that each kind reaches the exit status.
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {"--bogus"}, {"-window-id"}, {"-window-id", "zz"}, {"-geometry", "0x0+1+1"}}) {
         ChildProcess run(saver(args));
         EXPECT_EQ(run.waitExit(exitMs), 1) << args[0];
         EXPECT_NE(run.errorOutput().find("usage:"), std::string::npos) << args[0];
