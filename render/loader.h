@@ -37,7 +37,6 @@ public:
     const NS_ObjectIndex::ObjectIndexSet& strokeSet() const { return strokes; }
     const MovingLight& movingLight() const { return light; }
     const GlowParticles& glowParticles() const { return particles; }
-    std::uint32_t glowTextureName() const { return glowTexture; }
 
 private:
     NS_ObjectIndex::ObjectIndexSet strokes;
