@@ -40,8 +40,7 @@ SaverRun::SaverRun(const SaverRunSetup& setup) {
     install(setup);
     try {
         NS_InitialModel::InitialModel& model = setup.model ? *setup.model : saverModel();
-        universe_ =
-            std::make_unique<NS_Universe::Universe>(model, releasingOptions(setup.options));
+        universe_ = std::make_unique<NS_Universe::Universe>(model, releasingOptions(setup.options));
     } catch (...) {
         // The claim is released by its own destructor as the exception leaves.
         uninstall();

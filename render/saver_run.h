@@ -39,9 +39,9 @@ struct SaverRunSetup {
 // it made current, so the owner can delete the context afterwards.
 //
 // Threads: construction, finish() and destruction belong to the owner's
-// thread (never the simulation thread), and so do the queries below. Only one run may be live in a process, because the values it
-// installs are process-wide: building a second one while the first is live
-// throws std::logic_error and leaves the first untouched.
+// thread (never the simulation thread), and so do the queries below. Only one run may be live in a
+// process, because the values it installs are process-wide: building a second one while the first
+// is live throws std::logic_error and leaves the first untouched.
 //
 // Teardown order: finish() stops the simulation thread and destroys the
 // universe (objects, then handlers); only the destructor gives the process-

@@ -6,8 +6,8 @@
 #include "kernel/attribute_handler.h"
 #include "kernel/kernel_exceptions.h"
 #include "kernel/universe.h"
+#include "render/saver_run.h"
 #include "tracery/clock.h"
-#include "tracery/digit_strip.h"
 #include "tracery/random.h"
 #include "tracery/tick_observer.h"
 #include "tracery/tracery_handlers.h"
@@ -81,6 +81,73 @@ bool flushedCleanly(std::FILE* stream) {
     return std::fflush(stream) == 0 && std::ferror(stream) == 0;
 }
 
+// The world at the end of the run, as the options ask: the ASCII picture on
+// `text`, the dump in its file or on standard output. Returns the status.
+int writeResults(const SimulateOptions& options, NS_Universe::Universe& universe,
+                 OutputFile* dumpFile, std::FILE* text) {
+    int status = 0;
+    if (options.ascii) {
+        const std::string picture = renderAsciiField(universe);
+        std::fputs(picture.c_str(), text);
+    }
+    if (!options.dumpPath.empty()) {
+        auto writeDump = [&](std::FILE* out) {
+            return writeWorldDump(out, universe, universe.ticksRun());
+        };
+        std::string problem;
+        const bool written = dumpFile ? dumpFile->write(writeDump, problem)
+                                      : writeDump(stdout) && flushedCleanly(stdout);
+        if (!written) {
+            if (problem.empty())
+                problem = "writing the dump to standard output failed";
+            std::fprintf(stderr, "veltrane: %s\n", problem.c_str());
+            status = 1;
+        }
+    }
+    if (!flushedCleanly(text) && status == 0) {
+        std::fprintf(stderr, "veltrane: writing to standard %s failed\n",
+                     text == stdout ? "output" : "error");
+        status = 1;
+    }
+    return status;
+}
+
+// Builds the world with the options' model and clock, runs it to its tick
+// limit and writes what was asked for.
+int simulate(const SimulateOptions& options, Clock& clock, SimulateModel& model, std::uint32_t seed,
+             OutputFile* dumpFile, std::FILE* text) {
+    SaverRunSetup setup;
+    setup.model = &model;
+    setup.clock = &clock;
+    setup.options.pacing = NS_TimeService::Pacing::Virtual;
+    setup.options.tickLimit = options.ticks;
+    setup.options.onThreadStart = [seed] { seedRandom(seed); };
+    std::unique_ptr<SaverRun> run;
+    try {
+        run = std::make_unique<SaverRun>(setup);
+    } catch (...) {
+        const std::string what = NS_KernelExceptions::describeCurrentException();
+        NS_KernelExceptions::freeCurrentException();
+        std::fprintf(stderr, "veltrane: the simulated world could not be built (%s)\n",
+                     what.c_str());
+        return 2;
+    }
+    while (!run->waitUntilEnded(1000)) {
+    }
+    if (run->failed()) {
+        std::fprintf(stderr, "veltrane: the simulation failed after %lld ticks (%s)\n",
+                     static_cast<long long>(run->ticks()), run->failureMessage().c_str());
+        return 3;
+    }
+    const int status = writeResults(options, *run->universe(), dumpFile, text);
+    if (!run->finish()) {
+        std::fprintf(stderr, "veltrane: tearing down the simulated world failed (%s)\n",
+                     run->teardownError().c_str());
+        return 3;
+    }
+    return status;
+}
+
 int usageError(const std::string& message) {
     std::fprintf(stderr, "veltrane: %s\n%s", message.c_str(), simulateUsage());
     return 1;
@@ -121,7 +188,6 @@ int runSimulateMode(int argc, char** argv) {
     Clock& clock = options.from   ? static_cast<Clock&>(dayClock)
                    : options.hour ? static_cast<Clock&>(fixedClock)
                                   : static_cast<Clock&>(systemClock);
-    ScopedClock useClock(clock);
     const std::uint32_t seed =
         options.seed.value_or(static_cast<std::uint32_t>(systemClock.calendarSeconds()));
 
@@ -139,63 +205,5 @@ int runSimulateMode(int argc, char** argv) {
     }
 
     SimulateModel model(options.every, text, options.from ? &dayClock : nullptr);
-    NS_Universe::RunOptions run;
-    run.pacing = NS_TimeService::Pacing::Virtual;
-    run.tickLimit = options.ticks;
-    run.onThreadStart = [seed] { seedRandom(seed); };
-
-    std::unique_ptr<NS_Universe::Universe> universe;
-    try {
-        universe = std::make_unique<NS_Universe::Universe>(model, run);
-    } catch (NS_DigitStrip::Exception* e) {
-        delete e;
-        std::fputs("veltrane: the digit strip resource cannot be read\n", stderr);
-        return 2;
-    } catch (...) {
-        const std::string what = NS_KernelExceptions::describeCurrentException();
-        NS_KernelExceptions::freeCurrentException();
-        std::fprintf(stderr, "veltrane: the simulated world could not be built (%s)\n",
-                     what.c_str());
-        return 2;
-    }
-
-    while (!universe->waitUntilEnded(1000)) {
-    }
-    if (universe->simulationFailed()) {
-        std::fprintf(stderr, "veltrane: the simulation failed after %lld ticks (%s)\n",
-                     static_cast<long long>(universe->ticksRun()),
-                     universe->failureMessage().c_str());
-        NS_Universe::destroyUniverse(universe);
-        return 3;
-    }
-
-    int status = 0;
-    if (options.ascii) {
-        const std::string picture = renderAsciiField(*universe);
-        std::fputs(picture.c_str(), text);
-    }
-    if (!options.dumpPath.empty()) {
-        auto writeDump = [&](std::FILE* out) {
-            return writeWorldDump(out, *universe, universe->ticksRun());
-        };
-        std::string problem;
-        const bool written = dumpFile ? dumpFile->write(writeDump, problem)
-                                      : writeDump(stdout) && flushedCleanly(stdout);
-        if (!written) {
-            if (problem.empty())
-                problem = "writing the dump to standard output failed";
-            std::fprintf(stderr, "veltrane: %s\n", problem.c_str());
-            status = 1;
-        }
-    }
-    if (!flushedCleanly(text) && status == 0) {
-        std::fprintf(stderr, "veltrane: writing to standard %s failed\n",
-                     text == stdout ? "output" : "error");
-        status = 1;
-    }
-    if (!NS_Universe::destroyUniverse(universe)) {
-        std::fputs("veltrane: tearing down the simulated world failed\n", stderr);
-        return 3;
-    }
-    return status;
+    return simulate(options, clock, model, seed, dumpFile.get(), text);
 }

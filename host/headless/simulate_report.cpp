@@ -24,6 +24,20 @@ long long uidOf(const ObjectIndex& ref) {
     return ref.index < 0 ? -1LL : static_cast<long long>(ref.uniqueId);
 }
 
+// A point's children as "uid,uid,...", or "-" for none, ending the line.
+// Printed piece by piece: no string is built for it.
+bool writeChildren(std::FILE* out, const std::vector<ObjectIndex>& children) {
+    bool ok = true;
+    const char* separator = "";
+    for (const ObjectIndex& child : children) {
+        ok &= std::fprintf(out, "%s%lld", separator, uidOf(child)) > 0;
+        separator = ",";
+    }
+    if (children.empty())
+        ok &= std::fputc('-', out) != EOF;
+    return std::fputc('\n', out) != EOF && ok;
+}
+
 enum class Kind { Guide, Point, Stroke };
 
 struct Entry {
@@ -99,16 +113,9 @@ bool writeWorldDump(std::FILE* out, NS_AttributeHandler::UniverseForHandler& uni
                                g.velocity.y, g.state, g.steps, uidOf(g.endPoint)) > 0;
         } else if (entry.kind == Kind::Point) {
             const GenerativePoint_value& p = *points.valueOf(entry.ref);
-            std::string children;
-            for (const ObjectIndex& child : p.children) {
-                if (!children.empty())
-                    children += ',';
-                children += std::to_string(uidOf(child));
-            }
-            if (children.empty())
-                children = "-";
-            ok &= std::fprintf(out, "P %lld %d %.17g %.17g %d %d %s\n", uid, slot, p.position.x,
-                               p.position.y, p.state, p.countdown, children.c_str()) > 0;
+            ok &= std::fprintf(out, "P %lld %d %.17g %.17g %d %d ", uid, slot, p.position.x,
+                               p.position.y, p.state, p.countdown) > 0;
+            ok &= writeChildren(out, p.children);
         } else {
             const Segment_value& s = *strokes.valueOf(entry.ref);
             ok &= std::fprintf(out, "S %lld %d %d %d %.17g %.17g %.17g %.17g %.17g %zu", uid, slot,

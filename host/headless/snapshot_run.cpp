@@ -6,9 +6,7 @@
 #include "host/headless/webp_recorder.h"
 #include "kernel/attribute_handler.h"
 #include "kernel/kernel_exceptions.h"
-#include "kernel/universe.h"
-#include "render/drawing_target.h"
-#include "render/saver_model.h"
+#include "render/saver_run.h"
 #include "tracery/clock.h"
 
 #include <cstdio>
@@ -42,20 +40,17 @@ std::string frameFileName(const std::string& dir, std::int64_t frame) {
     return (std::filesystem::path(dir) / name).string();
 }
 
-// Clears the process-wide target however the run ends.
-struct TargetInstalled {
-    explicit TargetInstalled(DrawingTarget* target) { setDrawingTarget(target); }
-    ~TargetInstalled() { setDrawingTarget(nullptr); }
-    TargetInstalled(const TargetInstalled&) = delete;
-    TargetInstalled& operator=(const TargetInstalled&) = delete;
+// What the run hands back to the writing step. Written on the simulation
+// thread, read on the calling thread only after that thread has ended.
+struct RunResult {
+    SnapshotImage lastFrame;
+    std::string frameError;
 };
-} // namespace
 
-SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, SnapshotImage* last,
-                           const std::function<void(NS_Universe::Universe&)>& inspect) {
-    // Every destination is checked before the run rather than after minutes of
-    // rendering.
-    std::unique_ptr<OutputFile> output;
+// Every destination is checked before the run rather than after minutes of
+// rendering.
+SnapshotStatus checkDestinations(const SnapshotOptions& options,
+                                 std::unique_ptr<OutputFile>& output, std::string& error) {
     if (!options.file.empty()) {
         output = OutputFile::prepare(options.file, error);
         if (!output)
@@ -74,98 +69,117 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error, S
             return SnapshotStatus::WriteFailed;
         }
     }
+    return SnapshotStatus::Ok;
+}
 
-    std::unique_ptr<EglTarget> target = EglTarget::create(options.width, options.height, error);
-    if (!target)
-        return SnapshotStatus::NoOpenGL;
-
-    const std::int64_t ticks = options.ticksToRun();
-    std::unique_ptr<WebpRecorder> recorder;
-    if (options.record)
-        recorder = std::make_unique<WebpRecorder>(options.width, options.height, options.quality,
-                                                  options.displayMilliseconds());
-
-    // Written on the simulation thread, read here only after it has ended.
-    SnapshotImage lastFrame;
-    std::string frameError;
-    target->setFrameHandler([&](EglTarget& t, std::int64_t frame) {
-        const bool wanted = frame % options.every == 0;
-        if (wanted && (!options.framesDir.empty() || recorder)) {
-            const std::vector<std::uint8_t> rgb = t.readRgb();
-            if (!options.framesDir.empty() && !writePng(frameFileName(options.framesDir, frame),
-                                                        t.width(), t.height(), rgb, frameError))
-                throw new NS_AttributeHandler::Exception();
-            if (recorder && !recorder->addFrame(rgb, frameError)) {
-                frameError = "cannot record " + options.file + ": " + frameError;
-                throw new NS_AttributeHandler::Exception();
-            }
+// Runs on the simulation thread after every frame: the frames directory and
+// the recording get every `every`-th frame, the result the last one.
+void handleFrame(const SnapshotOptions& options, WebpRecorder* recorder, RunResult& result,
+                 EglTarget& target, std::int64_t frame) {
+    if (frame % options.every == 0 && (!options.framesDir.empty() || recorder)) {
+        const std::vector<std::uint8_t> rgb = target.readRgb();
+        if (!options.framesDir.empty() &&
+            !writePng(frameFileName(options.framesDir, frame), target.width(), target.height(), rgb,
+                      result.frameError))
+            throw new NS_AttributeHandler::Exception();
+        if (recorder && !recorder->addFrame(rgb, result.frameError)) {
+            result.frameError = "cannot record " + options.file + ": " + result.frameError;
+            throw new NS_AttributeHandler::Exception();
         }
-        if (frame == ticks) {
-            if (!options.record) {
-                lastFrame.width = t.width();
-                lastFrame.height = t.height();
-                lastFrame.rgb = t.readRgb();
-            }
-            // The last frame of the run: let the context go with this thread.
-            t.releaseCurrent();
-        }
-    });
+    }
+    if (frame == options.ticksToRun() && !options.record) {
+        result.lastFrame.width = target.width();
+        result.lastFrame.height = target.height();
+        result.lastFrame.rgb = target.readRgb();
+    }
+}
 
+// The saver's run on the virtual timer until its last tick.
+SnapshotStatus renderFrames(const SnapshotOptions& options, EglTarget& target, RunResult& result,
+                            std::string& error) {
     SnapshotClock clock(options);
-    ScopedClock pinned(clock);
-    TargetInstalled installed(target.get());
-
+    SaverRunSetup setup;
+    setup.target = &target;
+    setup.clock = &clock;
+    setup.options.pacing = NS_TimeService::Pacing::Virtual;
+    setup.options.tickLimit = options.ticksToRun();
     bool failed = false;
+    bool unbound = false;
     std::string what;
     try {
-        NS_Universe::RunOptions run;
-        run.pacing = NS_TimeService::Pacing::Virtual;
-        run.tickLimit = ticks;
-        NS_Universe::Universe universe(saverModel(), run);
-        while (!universe.waitUntilEnded(1000)) {
+        SaverRun run(setup);
+        while (!run.waitUntilEnded(1000)) {
         }
-        failed = universe.simulationFailed();
-        what = universe.failureMessage();
-        if (!failed && inspect)
-            inspect(universe);
+        if (!run.finish())
+            what = "its teardown failed: " + run.teardownError();
+        failed = run.failed() || !what.empty();
+        if (run.failed())
+            what = run.failureMessage();
+        unbound = run.cannotDraw();
     } catch (...) {
-        // Building or tearing down the world failed; the run is over either way.
         what = NS_KernelExceptions::describeCurrentException();
         NS_KernelExceptions::freeCurrentException();
         failed = true;
     }
+    if (failed && !result.frameError.empty()) {
+        error = result.frameError;
+        return SnapshotStatus::WriteFailed;
+    }
     if (failed) {
-        if (!frameError.empty()) {
-            error = frameError;
-            return SnapshotStatus::WriteFailed;
-        }
-        error = "the saver's simulation failed (" +
-                (what.empty() ? std::string("its teardown failed") : what) + ")";
+        error = "the saver's simulation failed (" + what + ")";
         return SnapshotStatus::SimulationFailed;
     }
+    if (unbound) {
+        error = "the EGL context cannot be made current";
+        return SnapshotStatus::NoOpenGL;
+    }
+    return SnapshotStatus::Ok;
+}
 
+SnapshotStatus writeResult(const SnapshotOptions& options, OutputFile* output,
+                           WebpRecorder* recorder, const RunResult& result, std::string& error) {
     if (recorder) {
         std::vector<std::uint8_t> webp;
         if (!recorder->finish(webp, error)) {
             error = "cannot record " + options.file + ": " + error;
             return SnapshotStatus::WriteFailed;
         }
-        if (!output->write([&](std::FILE* out) { return writeAll(out, webp.data(), webp.size()); },
-                           error))
-            return SnapshotStatus::WriteFailed;
-        return SnapshotStatus::Ok;
+        const bool written = output->write(
+            [&](std::FILE* out) { return writeAll(out, webp.data(), webp.size()); }, error);
+        return written ? SnapshotStatus::Ok : SnapshotStatus::WriteFailed;
     }
-    if (lastFrame.rgb.empty()) {
+    const SnapshotImage& last = result.lastFrame;
+    if (last.rgb.empty()) {
         error = "the simulation ended before its last frame";
         return SnapshotStatus::SimulationFailed;
     }
-    if (output && !output->write(
-                      [&](std::FILE* out) {
-                          return encodePng(out, lastFrame.width, lastFrame.height, lastFrame.rgb);
-                      },
-                      error))
+    if (output &&
+        !output->write(
+            [&](std::FILE* out) { return encodePng(out, last.width, last.height, last.rgb); },
+            error))
         return SnapshotStatus::WriteFailed;
-    if (last != nullptr)
-        *last = std::move(lastFrame);
     return SnapshotStatus::Ok;
+}
+} // namespace
+
+SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error) {
+    std::unique_ptr<OutputFile> output;
+    if (const SnapshotStatus checked = checkDestinations(options, output, error);
+        checked != SnapshotStatus::Ok)
+        return checked;
+    std::unique_ptr<EglTarget> target = EglTarget::create(options.width, options.height, error);
+    if (!target)
+        return SnapshotStatus::NoOpenGL;
+    std::unique_ptr<WebpRecorder> recorder;
+    if (options.record)
+        recorder = std::make_unique<WebpRecorder>(options.width, options.height, options.quality,
+                                                  options.displayMilliseconds());
+    RunResult result;
+    target->setFrameHandler([&](EglTarget& t, std::int64_t frame) {
+        handleFrame(options, recorder.get(), result, t, frame);
+    });
+    if (const SnapshotStatus ran = renderFrames(options, *target, result, error);
+        ran != SnapshotStatus::Ok)
+        return ran;
+    return writeResult(options, output.get(), recorder.get(), result, error);
 }

@@ -1,7 +1,9 @@
+#include "host/headless/egl_target.h"
 #include "host/headless/snapshot_options.h"
 #include "host/headless/snapshot_run.h"
-#include "kernel/universe.h"
 #include "render/loader.h"
+#include "render/saver_run.h"
+#include "tracery/clock.h"
 #include "tracery/field_grid.h"
 
 #include "../host/headless/scratch_files.h"
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace {
@@ -33,17 +36,27 @@ SnapshotOptions fixedOptions(int width, int height, std::int64_t ticks) {
 // the clock's lit cells: the clock is what the strokes draw.
 TEST(Snapshot, StrokesDrawTheClockOnABlackBackgroundWithTheLightsGlow) {
     const int width = 640, height = 480;
-    FieldGrid grid;
-    MovingLight light;
-    SnapshotImage image;
-    auto inspect = [&](NS_Universe::Universe& universe) {
-        grid = FieldGrid::shared();
-        light = dynamic_cast<Loader&>(*universe.findHandler(L"Loader")).movingLight();
-    };
     std::string error;
-    ASSERT_EQ(runSnapshot(fixedOptions(width, height, 900), error, &image, inspect),
-              SnapshotStatus::Ok)
-        << error;
+    std::unique_ptr<EglTarget> target = EglTarget::create(width, height, error);
+    ASSERT_TRUE(target) << error;
+    SnapshotImage image;
+    target->setFrameHandler([&](EglTarget& t, std::int64_t frame) {
+        if (frame == 900)
+            image = SnapshotImage{t.width(), t.height(), t.readRgb()};
+    });
+    FixedClock clock(12, 34, 7);
+    SaverRunSetup setup;
+    setup.target = target.get();
+    setup.clock = &clock;
+    setup.options.pacing = NS_TimeService::Pacing::Virtual;
+    setup.options.tickLimit = 900;
+    SaverRun run(setup);
+    while (!run.waitUntilEnded(1000)) {
+    }
+    ASSERT_FALSE(run.failed()) << run.failureMessage();
+    const FieldGrid grid = FieldGrid::shared();
+    const MovingLight light =
+        dynamic_cast<Loader&>(*run.universe()->findHandler(L"Loader")).movingLight();
     ASSERT_TRUE(image.width == width && image.height == height);
     auto rgb = [&](int x, int y, int c) {
         return int{image.rgb[static_cast<std::size_t>(3 * (y * width + x) + c)]};
