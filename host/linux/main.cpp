@@ -1,10 +1,11 @@
 // The Linux `veltrane` binary: picks the mode from the command line and hands
 // the whole argument list to it. Each mode parses and validates its own options.
-#include "host/headless/program_mode.h"
+#include "host/linux/program_mode.h"
 #include "host/headless/simulate_mode.h"
 #include "host/headless/simulate_options.h"
 #include "host/headless/snapshot_mode.h"
 #include "host/headless/snapshot_options.h"
+#include "host/headless/snapshot_run.h"
 #include "host/x11/command_line.h"
 #include "host/x11/x11_mode.h"
 
@@ -17,7 +18,9 @@ namespace {
 // success into this status: the headless modes' own code for output that
 // could not be written, 1 elsewhere.
 int unwritableOutputStatus(ProgramMode mode) {
-    return mode == ProgramMode::Snapshot || mode == ProgramMode::Record ? 4 : 1;
+    return mode == ProgramMode::Snapshot || mode == ProgramMode::Record
+               ? static_cast<int>(SnapshotStatus::WriteFailed)
+               : 1;
 }
 
 // Closing is where some failures (a full disk, a lost network file) show.

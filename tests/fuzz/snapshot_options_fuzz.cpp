@@ -1,6 +1,6 @@
 // `veltrane --snapshot ...` and `veltrane --record ...`: the mode choice and
 // the option parser on arbitrary command lines.
-#include "host/headless/program_mode.h"
+#include "host/linux/program_mode.h"
 #include "host/headless/snapshot_options.h"
 #include "tests/fuzz/fuzz_input.h"
 

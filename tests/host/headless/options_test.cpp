@@ -1,5 +1,5 @@
 #include "host/headless/option_values.h"
-#include "host/headless/program_mode.h"
+#include "host/linux/program_mode.h"
 #include "host/headless/simulate_options.h"
 #include "host/headless/snapshot_options.h"
 

@@ -1,4 +1,4 @@
-#include "host/headless/program_mode.h"
+#include "host/linux/program_mode.h"
 
 #include <array>
 #include <string_view>
