@@ -66,102 +66,119 @@ bool writeAll(std::FILE* file, const void* content, std::size_t size) {
     return size == 0 || std::fwrite(content, 1, size, file) == size;
 }
 
+namespace {
+// A file can be made next to `target` (the replacement is written there and
+// renamed over it); the probe is removed at once.
+bool canCreateNextTo(const std::string& target) {
+    std::string probe;
+    const int fd = createTemporary(target, probe);
+    if (fd < 0)
+        return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+} // namespace
+
 std::unique_ptr<OutputFile> OutputFile::prepare(const std::string& path, std::string& error) {
-    if (path == "-") {
-        if (fcntl(STDOUT_FILENO, F_GETFL) == -1) {
-            error = "cannot write to standard output: it is closed";
-            return nullptr;
-        }
-        if (isatty(STDOUT_FILENO)) {
-            error = "will not write a picture to a terminal: redirect standard output";
-            return nullptr;
-        }
-        return std::unique_ptr<OutputFile>(new OutputFile(path, Kind::StandardOutput));
-    }
+    if (path == "-")
+        return prepareStandardOutput(error);
     if (path.empty()) {
         error = "cannot write an empty file name";
         return nullptr;
     }
-
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0) {
-        const int why = errno;
-        struct stat link {};
-        if (why == ENOENT && lstat(path.c_str(), &link) == 0) {
-            error = failure(path, "it is a symbolic link to nothing");
-            return nullptr;
-        }
-        if (why != ENOENT) {
-            error = failure(path, std::strerror(why));
-            return nullptr;
-        }
-        // A new file: only its directory must let us create one.
-        std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::RegularFile));
-        file->target_ = path;
-        std::string probe;
-        const int fd = createTemporary(path, probe);
-        if (fd < 0) {
-            error = failure(path, std::strerror(errno));
-            return nullptr;
-        }
-        close(fd);
-        unlink(probe.c_str());
-        return file;
-    }
-
-    if (S_ISREG(status.st_mode)) {
-        if (access(path.c_str(), W_OK) != 0) {
-            error = failure(path, std::strerror(errno));
-            return nullptr;
-        }
-        char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved) == nullptr) {
-            error = failure(path, std::strerror(errno));
-            return nullptr;
-        }
-        std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::RegularFile));
-        file->target_ = resolved;
-        file->existed_ = true;
-        file->mode_ = static_cast<unsigned>(status.st_mode & 0777);
-        std::string probe;
-        const int fd = createTemporary(file->target_, probe);
-        if (fd < 0) {
-            error = failure(path, std::string(std::strerror(errno)) +
-                                      " (its directory must allow creating a file)");
-            return nullptr;
-        }
-        close(fd);
-        unlink(probe.c_str());
-        return file;
-    }
-
-    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)) {
-        // Non-blocking, so that a FIFO without a reader fails now (ENXIO)
-        // instead of holding the run forever before it starts.
-        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) {
-            error = failure(path, errno == ENXIO ? std::string("no process is reading it (start "
-                                                               "the reader first, or write to "
-                                                               "'-' and a pipe)")
-                                                 : std::string(std::strerror(errno)));
-            return nullptr;
-        }
-        if (isatty(fd)) {
-            close(fd);
-            error = failure(path, "it is a terminal");
-            return nullptr;
-        }
-        // From here on a slow reader makes the writer wait, as it should.
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::Stream));
-        file->fd_ = fd;
-        return file;
-    }
-
+    if (stat(path.c_str(), &status) != 0)
+        return prepareNewFile(path, errno, error);
+    if (S_ISREG(status.st_mode))
+        return prepareRegularFile(path, static_cast<unsigned>(status.st_mode & 0777), error);
+    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode))
+        return prepareStream(path, error);
     error = failure(path, S_ISDIR(status.st_mode)
                               ? "it is a directory"
                               : "it is not a regular file, a FIFO or a character device");
     return nullptr;
+}
+
+std::unique_ptr<OutputFile> OutputFile::prepareStandardOutput(std::string& error) {
+    if (fcntl(STDOUT_FILENO, F_GETFL) == -1) {
+        error = "cannot write to standard output: it is closed";
+        return nullptr;
+    }
+    if (isatty(STDOUT_FILENO)) {
+        error = "will not write a picture to a terminal: redirect standard output";
+        return nullptr;
+    }
+    return std::unique_ptr<OutputFile>(new OutputFile("-", Kind::StandardOutput));
+}
+
+// `path` could not be stat'ed, for reason `why`: a new file, unless the
+// reason is another.
+std::unique_ptr<OutputFile> OutputFile::prepareNewFile(const std::string& path, int why,
+                                                       std::string& error) {
+    struct stat link {};
+    if (why == ENOENT && lstat(path.c_str(), &link) == 0) {
+        error = failure(path, "it is a symbolic link to nothing");
+        return nullptr;
+    }
+    if (why != ENOENT) {
+        error = failure(path, std::strerror(why));
+        return nullptr;
+    }
+    // A new file: only its directory must let us create one.
+    std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::RegularFile));
+    file->target_ = path;
+    if (!canCreateNextTo(path)) {
+        error = failure(path, std::strerror(errno));
+        return nullptr;
+    }
+    return file;
+}
+
+std::unique_ptr<OutputFile> OutputFile::prepareRegularFile(const std::string& path, unsigned mode,
+                                                           std::string& error) {
+    if (access(path.c_str(), W_OK) != 0) {
+        error = failure(path, std::strerror(errno));
+        return nullptr;
+    }
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) == nullptr) {
+        error = failure(path, std::strerror(errno));
+        return nullptr;
+    }
+    std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::RegularFile));
+    file->target_ = resolved;
+    file->existed_ = true;
+    file->mode_ = mode;
+    if (!canCreateNextTo(file->target_)) {
+        error = failure(path, std::string(std::strerror(errno)) +
+                                  " (its directory must allow creating a file)");
+        return nullptr;
+    }
+    return file;
+}
+
+std::unique_ptr<OutputFile> OutputFile::prepareStream(const std::string& path, std::string& error) {
+    // Non-blocking, so that a FIFO without a reader fails now (ENXIO)
+    // instead of holding the run forever before it starts.
+    const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = failure(path, errno == ENXIO ? std::string("no process is reading it (start "
+                                                           "the reader first, or write to "
+                                                           "'-' and a pipe)")
+                                             : std::string(std::strerror(errno)));
+        return nullptr;
+    }
+    if (isatty(fd)) {
+        close(fd);
+        error = failure(path, "it is a terminal");
+        return nullptr;
+    }
+    // From here on a slow reader makes the writer wait, as it should.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::unique_ptr<OutputFile> file(new OutputFile(path, Kind::Stream));
+    file->fd_ = fd;
+    return file;
 }
 
 OutputFile::~OutputFile() {

@@ -42,6 +42,14 @@ private:
     enum class Kind { StandardOutput, Stream, RegularFile };
     OutputFile(std::string path, Kind kind) : path_(std::move(path)), kind_(kind) {}
 
+    // The steps of prepare, one per kind of destination.
+    static std::unique_ptr<OutputFile> prepareStandardOutput(std::string& error);
+    static std::unique_ptr<OutputFile> prepareNewFile(const std::string& path, int why,
+                                                      std::string& error);
+    static std::unique_ptr<OutputFile> prepareRegularFile(const std::string& path, unsigned mode,
+                                                          std::string& error);
+    static std::unique_ptr<OutputFile> prepareStream(const std::string& path, std::string& error);
+
     bool writeRegular(const std::function<bool(std::FILE*)>& produce, std::string& error);
 
     std::string path_; // as given, for messages
