@@ -9,36 +9,52 @@
 #include "kernel/universe.h"
 
 #include <exception>
+#include <mutex>
+#include <vector>
 
 namespace NS_KernelExceptions {
 
 namespace {
 
-// One pass over the kernel's exception types: names the exception being
-// handled and, when asked, frees it.
-template <class E> std::string named(E* e, const char* name, bool free) {
-    if (free)
-        delete e;
-    return name;
+struct Entry {
+    Recogniser recognise;
+    const char* name;
+};
+
+// Built on first use, so registrations from other translation units' static
+// initialisers find it whatever the initialisation order; the kernel's own
+// types come first.
+struct Registry {
+    std::mutex mutex;
+    std::vector<Entry> entries{
+        {&recognise<NS_ObjectIndex::Exception>, "NS_ObjectIndex::Exception"},
+        {&recognise<NS_ObjectsCollection::Exception>, "NS_ObjectsCollection::Exception"},
+        {&recognise<NS_AttributesCollection::Exception>, "NS_AttributesCollection::Exception"},
+        {&recognise<NS_AttributeHandler::Exception>, "NS_AttributeHandler::Exception"},
+        {&recognise<NS_Universe::Exception>, "NS_Universe::Exception"},
+        {&recognise<NS_TimeService::Exception>, "NS_TimeService::Exception"},
+        {&recognise<NS_Platform::Exception>, "NS_Platform::Exception"},
+    };
+};
+
+Registry& registry() {
+    static Registry instance;
+    return instance;
+}
+
+// The registered entries as they are now; visited outside the lock.
+std::vector<Entry> entries() {
+    Registry& r = registry();
+    const std::lock_guard<std::mutex> lock(r.mutex);
+    return r.entries;
 }
 
 std::string visitCurrentException(bool free) {
+    for (const Entry& entry : entries())
+        if (entry.recognise(free))
+            return entry.name;
     try {
         throw;
-    } catch (NS_ObjectIndex::Exception* e) {
-        return named(e, "NS_ObjectIndex::Exception", free);
-    } catch (NS_ObjectsCollection::Exception* e) {
-        return named(e, "NS_ObjectsCollection::Exception", free);
-    } catch (NS_AttributesCollection::Exception* e) {
-        return named(e, "NS_AttributesCollection::Exception", free);
-    } catch (NS_AttributeHandler::Exception* e) {
-        return named(e, "NS_AttributeHandler::Exception", free);
-    } catch (NS_Universe::Exception* e) {
-        return named(e, "NS_Universe::Exception", free);
-    } catch (NS_TimeService::Exception* e) {
-        return named(e, "NS_TimeService::Exception", free);
-    } catch (NS_Platform::Exception* e) {
-        return named(e, "NS_Platform::Exception", free);
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {
@@ -47,6 +63,15 @@ std::string visitCurrentException(bool free) {
 }
 
 } // namespace
+
+void registerException(Recogniser recognise, const char* name) {
+    Registry& r = registry();
+    const std::lock_guard<std::mutex> lock(r.mutex);
+    for (const Entry& entry : r.entries)
+        if (entry.recognise == recognise)
+            return;
+    r.entries.push_back(Entry{recognise, name});
+}
 
 std::string describeCurrentException() {
     return visitCurrentException(false);

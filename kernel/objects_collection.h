@@ -33,7 +33,6 @@ public:
     void objects(std::vector<NS_Object::Object*>& out) const;
 
     std::size_t slotCount() const { return slots_.size(); }
-    std::int32_t freeCount() const { return freeCount_; }
     std::size_t liveCount() const { return slots_.size() - static_cast<std::size_t>(freeCount_); }
 
 private:

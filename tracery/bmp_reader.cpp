@@ -1,8 +1,12 @@
 #include "tracery/bmp_reader.h"
 
+#include "kernel/kernel_exceptions.h"
+
 namespace NS_BmpReader {
 
 namespace {
+// Known to the catch-all guards whenever this reader is linked in.
+const NS_KernelExceptions::ExceptionRegistration<Exception> registration("NS_BmpReader::Exception");
 
 constexpr std::size_t FileHeaderSize = 14;
 constexpr std::uint32_t InfoHeaderMinSize = 40;

@@ -1,8 +1,15 @@
 #include "tracery/digit_strip_decoder.h"
 
+#include "kernel/kernel_exceptions.h"
 #include "tracery/bmp_reader.h"
 
 namespace NS_DigitStrip {
+
+namespace {
+// Known to the catch-all guards whenever this decoder is linked in.
+const NS_KernelExceptions::ExceptionRegistration<Exception>
+    registration("NS_DigitStrip::Exception");
+} // namespace
 
 StripPixels decodeDigitStripBmp(const std::uint8_t* data, std::size_t size) {
     NS_BmpReader::Image image;

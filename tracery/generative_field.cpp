@@ -111,5 +111,4 @@ void GenerativeField::paintClock() {
                 grid.set(FirstColumn + CharacterPitch * c + i, FirstRow + j,
                          glyphMasks_.at(glyph, i, j) != 0 ? 1.0 : 0.0);
     }
-    paintCount_ += 1;
 }

@@ -36,24 +36,9 @@ public:
     void start() override;
     void handleEvent(const NS_Events::Event& event) override;
 
-    // Clears the FieldGrid and paints shownHour:shownMinute ("%.2d:%.2d").
-    void paintClock();
-
-    // State, for tools and tests (simulation thread, or after it has ended).
+    // Guides alive, as counted from their AttributeAdded and AttributeRemoved
+    // (simulation thread, or after it has ended).
     std::int32_t guidingPointCount() const { return guidingPointCount_; }
-    std::int32_t spawnCooldown() const { return spawnCooldown_; }
-    std::int32_t shownHour() const { return shownHour_; }
-    std::int32_t shownMinute() const { return shownMinute_; }
-    // How often paintClock has run.
-    std::int64_t paintCount() const { return paintCount_; }
-    const GlyphMasks& glyphMasks() const { return glyphMasks_; }
-
-    // Test hooks: set the state a Step starts from.
-    void setSpawnCooldown(std::int32_t value) { spawnCooldown_ = value; }
-    void setShownTime(std::int32_t hour, std::int32_t minute) {
-        shownHour_ = hour;
-        shownMinute_ = minute;
-    }
 
 private:
     std::int32_t guidingPointCount_ = 0;
@@ -61,9 +46,11 @@ private:
     std::int32_t shownMinute_ = -1;
     std::int32_t shownHour_ = -1;
     GlyphMasks glyphMasks_;
-    std::int64_t paintCount_ = 0;
     GenerativePoint* points_ = nullptr; // looked up on first use
 
     void step();
+    // Clears the FieldGrid and paints the time last read from the clock
+    // ("%.2d:%.2d").
+    void paintClock();
     void plantRoot();
 };

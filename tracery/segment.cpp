@@ -2,7 +2,6 @@
 
 #include "tracery/guiding_point.h"
 
-#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -91,78 +90,72 @@ void Segment::buildFrom(const GenerativePoint_value& g) {
 }
 
 void Segment::grow(Segment_value& v) {
+    detachLostPoints(v);
+    handOver(v);
+    if (!followGuides(v))
+        v.state = Segment_value::Withering;
+    if (v.fresh)
+        trackCentre(v);
+}
+
+void Segment::detachLostPoints(Segment_value& v) {
+    // A point whose guide is gone follows nothing from now on.
+    for (SegmentPoint& p : v.points)
+        if (!p.detached && universe->findObject(p.guide) == nullptr)
+            p.detached = true;
+}
+
+void Segment::handOver(Segment_value& v) {
     GuidingPoint* guides = guidingPoints();
     GenerativePoint* points = generativePoints();
-
-    // A point whose guide is gone follows nothing from now on. The guide
-    // values found here are reused below unless the point switches guides.
-    constexpr std::size_t Cached = 3;
-    std::array<const GuidingPoint_value*, Cached> guideValues{};
-    for (std::size_t i = 0; i < v.points.size(); ++i) {
-        SegmentPoint& p = v.points[i];
-        if (p.detached)
-            continue;
-        NS_Object::Object* guide = universe->findObject(p.guide);
-        if (guide == nullptr)
-            p.detached = true;
-        else if (i < Cached)
-            guideValues[i] = guides->valueOn(*guide);
-    }
-
-    // Hand-over: a followed guide has finished and left an end point. Points
-    // appended here are not visited by this pass (and the array may grow, so
-    // index rather than hold references).
+    // Points appended here are not visited by this pass (and the array may
+    // grow, so index rather than hold references).
     const std::size_t initialCount = v.points.size();
     for (std::size_t i = 0; i < initialCount; ++i) {
         if (v.points[i].detached)
             continue;
-        const GuidingPoint_value* guide =
-            i < Cached ? guideValues[i] : guides->valueOf(v.points[i].guide);
+        const GuidingPoint_value* guide = guides->valueOf(v.points[i].guide);
         if (guide->state != GuidingPoint_value::Finished)
             continue;
-        const ObjectIndex endPoint = guide->endPoint;
         // An end point is consumed only through the stroke that followed its
-        // guide, so it is always there; should it ever be missing, leave the
-        // point alone rather than fail the whole simulation.
-        NS_Object::Object* endObject = universe->findObject(endPoint);
-        if (endObject == nullptr)
-            continue;
-        GenerativePoint_value* ev = points->valueOn(*endObject);
+        // guide; a missing one is a broken model and throws from valueOf.
+        const ObjectIndex endPoint = guide->endPoint;
+        GenerativePoint_value* ev = points->valueOf(endPoint);
         if (v.fresh) {
             v.fresh = false;
-            if (!ev->children.empty()) {
-                if (i < Cached)
-                    guideValues[i] = nullptr;
-                v.points[i].guide = ev->children.back();
-                ev->children.pop_back();
-                if (!ev->children.empty() && v.points.size() == 2) {
-                    v.points.push_back(
-                        SegmentPoint{Vector2D(0.0, 0.0), ev->children.back(), false});
-                    ev->children.pop_back();
-                }
-            }
+            takeOverChildren(v, i, *ev);
         }
         // The remaining children become a stroke of their own when this
         // ValueChanged comes back to us.
         ev->state = GenerativePoint_value::ReadyForSegment;
         points->setValue(endPoint, ev);
     }
+}
 
+void Segment::takeOverChildren(Segment_value& v, std::size_t i, GenerativePoint_value& ev) {
+    if (ev.children.empty())
+        return;
+    v.points[i].guide = ev.children.back();
+    ev.children.pop_back();
+    if (!ev.children.empty() && v.points.size() == 2) {
+        v.points.push_back(SegmentPoint{Vector2D(0.0, 0.0), ev.children.back(), false});
+        ev.children.pop_back();
+    }
+}
+
+bool Segment::followGuides(Segment_value& v) {
+    GuidingPoint* guides = guidingPoints();
     bool followed = false;
-    for (std::size_t i = 0; i < v.points.size(); ++i) {
-        SegmentPoint& p = v.points[i];
+    for (SegmentPoint& p : v.points) {
         if (p.detached)
             continue;
-        const GuidingPoint_value* guide =
-            i < Cached && guideValues[i] != nullptr ? guideValues[i] : guides->valueOf(p.guide);
-        p.position = guide->position;
+        p.position = guides->valueOf(p.guide)->position;
         followed = true;
     }
-    if (!followed)
-        v.state = Segment_value::Withering;
+    return followed;
+}
 
-    if (!v.fresh)
-        return;
+void Segment::trackCentre(Segment_value& v) {
     if (v.points.size() == 2) {
         const Vector2D& p0 = v.points[0].position;
         const Vector2D& p1 = v.points[1].position;

@@ -7,6 +7,7 @@
 #include "tracery/value_keeping_handler.h"
 #include "tracery/vector2d.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,4 +78,19 @@ private:
     GenerativePoint* generativePoints();
     GuidingPoint* guidingPoints();
     void step();
+
+    // The four growth rules, in the order grow applies them.
+    // Points whose guide object is gone become detached.
+    void detachLostPoints(Segment_value& v);
+    // For each followed guide found finished: a fresh stroke takes over its
+    // end point's children (once), and the end point is marked ReadyForSegment.
+    void handOver(Segment_value& v);
+    // Attached points take their guide's position; false when none is attached.
+    bool followGuides(Segment_value& v);
+    // While fresh, the centre (and, for two points, the axis) follow the points.
+    static void trackCentre(Segment_value& v);
+
+    // Point i of a fresh stroke switches to ev's last child; a two-point
+    // stroke also gains a point on the next-to-last one.
+    static void takeOverChildren(Segment_value& v, std::size_t i, GenerativePoint_value& ev);
 };

@@ -9,8 +9,23 @@ bool byUniqueId(const NS_ObjectIndex::ObjectIndex& a, const NS_ObjectIndex::Obje
 } // namespace
 
 void ValueKeepingHandler::removeAttribute(const NS_ObjectIndex::ObjectIndex& ref) {
-    // The entry goes first: once the base has deleted the attribute, nothing
-    // may be left pointing at it, even if posting the event then fails.
+    // The base removal goes first: a reference that does not resolve, or an
+    // object without the attribute, throws before anything is forgotten, so
+    // the object stays a member and keeps being stepped.
+    try {
+        AttributeHandler::removeAttribute(ref);
+    } catch (...) {
+        // The attribute may already be gone when posting the event failed;
+        // then its entry must not outlive it.
+        NS_Object::Object* object = universe->findObject(ref);
+        if (object != nullptr && object->attributes.find(name()) == nullptr)
+            forget(ref);
+        throw;
+    }
+    forget(ref);
+}
+
+void ValueKeepingHandler::forget(const NS_ObjectIndex::ObjectIndex& ref) {
     auto it = std::lower_bound(
         members_.begin(), members_.end(), ref,
         [](const Member& m, const NS_ObjectIndex::ObjectIndex& r) { return byUniqueId(m.ref, r); });
@@ -24,7 +39,6 @@ void ValueKeepingHandler::removeAttribute(const NS_ObjectIndex::ObjectIndex& ref
     // Between walks, keep the empty slots from piling up.
     if (members_.size() > 2 * live_ + 64)
         compact();
-    AttributeHandler::removeAttribute(ref);
 }
 
 void ValueKeepingHandler::addMember(const NS_ObjectIndex::ObjectIndex& ref) {

@@ -18,7 +18,7 @@
 // object or its attribute up. Lifetime rule: the pointer is valid until that
 // attribute is removed. Every removal of the attribute goes through this
 // handler's removeAttribute (destroyObject calls it before the object is
-// deleted), which drops the entry first; an entry dropped during a walk is
+// deleted), which drops the entry once the attribute is gone; an entry dropped during a walk is
 // left as an empty slot and skipped, and the slots are compacted when no walk
 // is running.
 class ValueKeepingHandler : public NS_AttributeHandler::AttributeHandler {
@@ -29,13 +29,13 @@ public:
     NS_Attribute::AttributeValue* getValue(const NS_ObjectIndex::ObjectIndex& ref) override {
         return standardGetValue(ref);
     }
-    // Forgets the object, then the base removal (posts AttributeRemoved).
+    // The base removal (posts AttributeRemoved), then forgets the object. When
+    // the base throws before removing the attribute, the object stays a member.
     void removeAttribute(const NS_ObjectIndex::ObjectIndex& ref) override;
 
     // A snapshot of the member references in unique-id order, for tools and
     // tests (simulation thread, or by the owner once that thread has ended).
     std::vector<NS_ObjectIndex::ObjectIndex> members() const;
-    std::size_t memberCount() const { return live_; }
 
 protected:
     struct Member {
@@ -96,6 +96,8 @@ private:
     std::size_t cursor_ = 0;
     bool walking_ = false;
 
+    // Drops the entry of the object whose attribute was just removed.
+    void forget(const NS_ObjectIndex::ObjectIndex& ref);
     // Drops the empty slots left by removals; never during a walk.
     void compact();
 };

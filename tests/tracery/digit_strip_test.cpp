@@ -1,4 +1,6 @@
+#include "kernel/kernel_exceptions.h"
 #include "resources/digit_strip_data.h"
+#include "tracery/bmp_reader.h"
 #include "tracery/digit_strip_decoder.h"
 #include "tracery/glyph_masks.h"
 
@@ -63,4 +65,24 @@ TEST(DigitStrip, RejectsMissingTruncatedMisshapenOrWrongDepthData) {
             bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
         EXPECT_TRUE(rejected(bytes)) << "offset " << at << " value " << value;
     }
+}
+
+// The hosts' catch-all guards name and free the strip's and the reader's
+// errors (under LSan an unfreed one is a leak).
+TEST(DigitStripErrors, AreNamedAndFreedByTheCatchAllGuards) {
+    const std::uint8_t garbage[] = {'B', 'M', 0, 0};
+    const auto named = [](auto&& body) {
+        try {
+            body();
+        } catch (...) {
+            const std::string what = NS_KernelExceptions::describeCurrentException();
+            NS_KernelExceptions::freeCurrentException();
+            return what;
+        }
+        return std::string("nothing thrown");
+    };
+    EXPECT_EQ(named([&] { NS_BmpReader::decode8Bit(garbage, sizeof garbage); }),
+              "NS_BmpReader::Exception");
+    EXPECT_EQ(named([&] { NS_DigitStrip::decodeDigitStripBmp(garbage, sizeof garbage); }),
+              "NS_DigitStrip::Exception");
 }

@@ -1,3 +1,4 @@
+#include "tests/kernel/kernel_test_support.h"
 #include "tests/tracery/test_world.h"
 #include "tracery/field_grid.h"
 #include "tracery/segment.h"
@@ -164,6 +165,19 @@ TEST_F(SegmentTest, HandsOverOnceTakingTheLastChildrenAndMarkingEndPoints) {
     ASSERT_EQ(three.points.size(), 3u);
     EXPECT_EQ(guideOf(three, 1), c.uniqueId);
     EXPECT_EQ(points->valueOf(e3)->children.size(), 1u);
+}
+
+// A finished guide whose end point is gone is a broken model: the handler's
+// lookup of the end point's value throws instead of the stroke silently
+// keeping a finished guide.
+TEST_F(SegmentTest, AFinishedGuideWithoutItsEndPointThrows) {
+    const ObjectIndex e = point(GenerativePoint_value::GuideEnd, {});
+    const ObjectIndex g = guide(0.6, {}, 0, e);
+    world.destroyObject(e);
+    world.dispatch();
+    Segment_value v;
+    v.points = {SegmentPoint{at, ObjectIndex(), true}, SegmentPoint{at, g, false}};
+    kernel_test::expectThrows<NS_AttributeHandler::Exception>([&] { segments->grow(v); });
 }
 
 TEST_F(SegmentTest, WithersToWithinOneStepOfItsCentreThenIsDestroyed) {

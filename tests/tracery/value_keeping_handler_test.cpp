@@ -1,3 +1,4 @@
+#include "tests/kernel/kernel_test_support.h"
 #include "tests/tracery/test_world.h"
 #include "tracery/value_keeping_handler.h"
 
@@ -71,7 +72,7 @@ TEST_F(ValueKeepingHandlerTest, WalksReachTheCurrentAttributeNeverARemovedOne) {
     ASSERT_EQ(members.size(), 2u);
     EXPECT_EQ(members[0].uniqueId, a.uniqueId);
     EXPECT_EQ(members[1].uniqueId, c.uniqueId);
-    EXPECT_EQ(tallies->memberCount(), 2u);
+    EXPECT_EQ(tallies->members().size(), 2u);
 }
 
 TEST_F(ValueKeepingHandlerTest, AWalkVisitsNewerMembersAddedOnTheWayAndSkipsRemovedOnes) {
@@ -97,4 +98,22 @@ TEST_F(ValueKeepingHandlerTest, AWalkVisitsNewerMembersAddedOnTheWayAndSkipsRemo
     EXPECT_EQ(tallies->valueOf(first)->count, 2) << "visited once per walk";
     EXPECT_EQ(tallies->valueOf(second)->count, 2);
     EXPECT_EQ(tallies->valueOf(older)->count, 1);
+}
+
+// A removal that throws leaves the object a member: it keeps its attribute and
+// is still stepped. A reference with the right unique id but another slot does
+// not resolve, and an object without the attribute lets the collection's error
+// through.
+TEST_F(ValueKeepingHandlerTest, AFailedRemovalKeepsTheObjectAMember) {
+    const ObjectIndex a = member();
+    ObjectIndex wrongSlot = a;
+    wrongSlot.index += 1;
+    kernel_test::expectThrows<NS_AttributeHandler::Exception>(
+        [&] { tallies->removeAttribute(wrongSlot); });
+    const ObjectIndex bare = world.createObject()->self;
+    kernel_test::expectThrows<NS_AttributesCollection::Exception>(
+        [&] { tallies->removeAttribute(bare); });
+    world.tick();
+    EXPECT_EQ(tallies->valueOf(a)->count, 1) << "the object was no longer stepped";
+    EXPECT_EQ(tallies->members().size(), 1u);
 }

@@ -3,6 +3,8 @@
 // palette never has to be read here.
 #include "tracery/digit_strip.h"
 
+#include "kernel/kernel_exceptions.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -11,6 +13,10 @@
 namespace NS_DigitStrip {
 
 namespace {
+
+// Known to the catch-all guards whenever this loader is linked in.
+const NS_KernelExceptions::ExceptionRegistration<Exception>
+    registration("NS_DigitStrip::Exception");
 
 constexpr int DigitStripResource = 122;
 
