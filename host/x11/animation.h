@@ -5,10 +5,12 @@
 #include <memory>
 #include <string>
 
+class DrawingTarget;
+
 // What the saver shows once its window has a GL context: the saver's universe,
-// whose simulation thread draws through the process-wide drawing target.
-// Built on the window thread after the drawing target is set; destroyed there
-// before the context is.
+// whose simulation thread draws into the window's drawing target. Built on the
+// window thread once the context exists; destroyed there before the context
+// is.
 class Animation {
 public:
     virtual ~Animation() = default;
@@ -20,9 +22,13 @@ public:
     // Once failed(): what failed, in a few words for the exit message; may be
     // empty when the animation cannot tell.
     virtual std::string failureMessage() const { return {}; }
+    // True once the animation could not make the context current: it runs on
+    // without drawing, which the host reports as a GL set-up that failed.
+    virtual bool cannotDraw() const { return false; }
     // Frames drawn so far.
     virtual std::int64_t frames() const = 0;
 };
 
-// Builds the animation; may throw (the host then reports the error).
-using AnimationFactory = std::function<std::unique_ptr<Animation>()>;
+// Builds the animation drawing into the target, which outlives it; may throw
+// (the host then reports the error).
+using AnimationFactory = std::function<std::unique_ptr<Animation>(DrawingTarget&)>;

@@ -96,8 +96,7 @@ std::unique_ptr<GlxSaver> GlxSaver::create(const char* displayName, Window windo
     saver->target_ = std::make_unique<GlxDrawingTarget>(
         saver->display_, window, chosen->info, saver->context_, chosen->doubleBuffered, surface,
         width, height, drawing.fps ? std::make_unique<FpsOverlay>() : nullptr);
-    setDrawingTarget(saver->target_.get());
-    saver->animation_ = factory(); // on a throw the destructor releases the rest
+    saver->animation_ = factory(*saver->target_); // on a throw the destructor releases the rest
     outcome = Outcome::Running;
     return saver;
 }
@@ -111,13 +110,12 @@ bool GlxSaver::shutdown() {
         return animationOk_;
     torn_down_ = true;
     if (animation_) {
-        // Kept (shut down) so frames() still answers for the run's report.
         animationOk_ = animation_->shutdown();
+        finalFrames_ = animation_->frames(); // for the run's report
+        // Gives the process-wide drawing target back before the target goes.
+        animation_.reset();
     }
-    if (target_) {
-        setDrawingTarget(nullptr);
-        target_.reset();
-    }
+    target_.reset();
     if (context_) {
         // The simulation thread released it as it ended, so this frees it.
         glXDestroyContext(display_, context_);

@@ -28,8 +28,8 @@ public:
     };
 
     // Creates the context for `window`, whose visual is `visual` (without
-    // making it current), publishes the drawing target, then builds the
-    // animation. On NoGlMode or NoConnection nothing is left behind. An
+    // making it current) and its drawing target, then builds the animation
+    // drawing into it. On NoGlMode or NoConnection nothing is left behind. An
     // exception from the factory propagates after the context has been
     // released.
     static std::unique_ptr<GlxSaver> create(const char* displayName, Window window, VisualID visual,
@@ -40,8 +40,9 @@ public:
     GlxSaver(const GlxSaver&) = delete;
     GlxSaver& operator=(const GlxSaver&) = delete;
 
-    // Animation first (its thread releases the context as it ends), then the
-    // drawing target, the context and the connection. False if the animation's
+    // The animation is finished first (its thread releases the context as it
+    // ends) and then destroyed, which gives the drawing target back; then the
+    // target, the context and the connection go. False if the animation's
     // teardown reported an error. Idempotent.
     bool shutdown();
 
@@ -49,9 +50,13 @@ public:
     std::string failureMessage() const {
         return animation_ ? animation_->failureMessage() : std::string();
     }
+    // The context could not be made current: the animation runs, drawing
+    // nothing.
+    bool cannotDraw() const { return animation_ && animation_->cannotDraw(); }
     // The window could no longer be drawn into (see GlxDrawingTarget).
     bool windowLost() const { return target_ && target_->windowLost(); }
-    std::int64_t frames() const { return animation_ ? animation_->frames() : 0; }
+    // Frames drawn so far; after shutdown(), the run's total.
+    std::int64_t frames() const { return animation_ ? animation_->frames() : finalFrames_; }
     void resize(int width, int height);
 
 private:
@@ -63,4 +68,5 @@ private:
     std::unique_ptr<Animation> animation_;
     bool torn_down_ = false;
     bool animationOk_ = true;
+    std::int64_t finalFrames_ = 0;
 };

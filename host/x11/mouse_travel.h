@@ -9,7 +9,6 @@ public:
     explicit MouseTravel(int threshold = 4) : threshold_(threshold) {}
 
     void setAnchor(int x, int y);
-    bool hasAnchor() const { return hasAnchor_; }
 
     // True when (x, y), in root-window coordinates, is beyond the threshold;
     // the anchor then becomes (x, y). Without an anchor (the pointer was on

@@ -1,24 +1,24 @@
 #pragma once
 
 #include "host/x11/animation.h"
-#include "kernel/universe.h"
+#include "render/saver_run.h"
 
-// The saver's universe, built from the process's one model on the real-time
-// 30 ms timer. Its simulation thread makes the GL context current in the
-// Loader's start, draws one frame per tick and releases the context as it ends.
+// The saver's run: its universe, built from the process's one model on the
+// real-time 30 ms timer. Its simulation thread makes the GL context current in
+// the Loader's start, draws one frame per tick and releases the context as it
+// ends; the run installs the target for as long as the animation exists.
 class UniverseAnimation final : public Animation {
 public:
-    UniverseAnimation();
-    ~UniverseAnimation() override;
+    explicit UniverseAnimation(DrawingTarget& target);
 
-    bool shutdown() override;
-    bool failed() const override;
-    std::string failureMessage() const override;
-    std::int64_t frames() const override;
+    bool shutdown() override { return run_.finish(); }
+    bool failed() const override { return run_.failed(); }
+    std::string failureMessage() const override { return run_.failureMessage(); }
+    bool cannotDraw() const override { return run_.cannotDraw(); }
+    std::int64_t frames() const override { return run_.ticks(); }
 
 private:
-    std::unique_ptr<NS_Universe::Universe> universe_;
-    std::int64_t finalFrames_ = 0;
+    SaverRun run_;
 };
 
 AnimationFactory universeAnimationFactory();

@@ -92,7 +92,9 @@ private:
     int handle(const XEvent& event);
     // After the drawing side could not present into the window: 0 if the
     // window is gone (the daemon destroyed it), else a reported error.
+    bool windowStillThere();
     int windowLost();
+    int cannotDraw();
     // Reports X errors on the window thread's connection that nobody expected.
     void reportNewErrors();
     unsigned long errorsSeen_ = 0;
@@ -322,6 +324,8 @@ int X11Host::loop(SignalPipe& signals) {
         reportNewErrors();
         if (saver_->windowLost())
             return windowLost();
+        if (saver_->cannotDraw())
+            return cannotDraw();
         if (saver_->failed()) {
             const std::string what = saver_->failureMessage();
             std::fprintf(stderr,
@@ -373,17 +377,31 @@ int X11Host::handle(const XEvent& event) {
     return -1;
 }
 
-int X11Host::windowLost() {
+bool X11Host::windowStillThere() {
     // A DestroyNotify may be on its way; asking the server settles it.
     XWindowAttributes attributes = {};
     const unsigned long errorsBefore = XErrorLog::count(display_);
-    if (!XGetWindowAttributes(display_, window_, &attributes)) {
-        errorsSeen_ += XErrorLog::count(display_) - errorsBefore;
-        windowGone_ = true;
+    if (XGetWindowAttributes(display_, window_, &attributes))
+        return true;
+    errorsSeen_ += XErrorLog::count(display_) - errorsBefore;
+    windowGone_ = true;
+    return false;
+}
+
+int X11Host::windowLost() {
+    if (!windowStillThere())
         return HostExit::ok;
-    }
     std::fprintf(stderr, "veltrane: cannot draw into window 0x%lx\n", window_);
     return HostExit::environment;
+}
+
+int X11Host::cannotDraw() {
+    // A window destroyed under the saver is an ordinary end; otherwise the
+    // run would go on black, which is reported as a GL set-up that failed.
+    if (!windowStillThere())
+        return HostExit::ok;
+    std::fprintf(stderr, "%s\n", noGlModeText);
+    return HostExit::noGlMode;
 }
 
 void X11Host::reportNewErrors() {

@@ -70,6 +70,8 @@ TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroSta
         // In a hack too: the daemon's window stays, the process goes.
         {{"fail-after-10", "--window-id", std::to_string(window)}, 3, "simulation stopped"},
         {{"throw"}, 255, ""},
+        // A context that cannot be bound would leave the screen black for good.
+        {{"cannot-draw"}, 255, "Screen saver can't set an appropriate OpenGL mode"},
     };
     for (const auto& c : cases) {
         ChildProcess run(saver(c.args, FAKE_SAVER_BINARY));

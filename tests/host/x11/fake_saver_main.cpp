@@ -3,6 +3,7 @@
 //   fail-after-N  draw N frames, then stop as a failed simulation does
 //   throw         the animation's construction throws
 //   bad-teardown  draw, and report an error when shut down
+//   cannot-draw   run without binding the context, as when it cannot be bound
 #include "host/x11/animation.h"
 #include "host/x11/command_line.h"
 #include "host/x11/x11_host.h"
@@ -20,8 +21,9 @@ namespace {
 
 class ClearingAnimation final : public Animation {
 public:
-    ClearingAnimation(long failAfter, bool badTeardown)
-        : failAfter_(failAfter), badTeardown_(badTeardown), thread_([this] { run(); }) {}
+    ClearingAnimation(DrawingTarget& target, long failAfter, bool badTeardown, bool cannotDraw)
+        : target_(target), failAfter_(failAfter), badTeardown_(badTeardown),
+          cannotDraw_(cannotDraw), thread_([this] { run(); }) {}
     ~ClearingAnimation() override { shutdown(); }
 
     bool shutdown() override {
@@ -32,26 +34,29 @@ public:
     }
     bool failed() const override { return failed_; }
     std::string failureMessage() const override { return "the fake animation gave up"; }
+    bool cannotDraw() const override { return cannotDraw_; }
     std::int64_t frames() const override { return frames_; }
 
 private:
     void run() {
-        DrawingTarget* target = drawingTarget();
-        failed_ = !target || !target->makeCurrent();
+        if (cannotDraw_)
+            return;
+        failed_ = !target_.makeCurrent();
         while (!stop_ && !failed_) {
-            glViewport(0, 0, target->width(), target->height());
+            glViewport(0, 0, target_.width(), target_.height());
             glClearColor(0.2f, 0.5f, 0.8f, 1.0f);
             glClear(GL_COLOR_BUFFER_BIT);
-            target->present();
+            target_.present();
             failed_ = ++frames_ == failAfter_;
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
         }
-        if (target)
-            target->releaseCurrent();
+        target_.releaseCurrent();
     }
 
+    DrawingTarget& target_;
     long failAfter_;
     bool badTeardown_;
+    bool cannotDraw_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> failed_{false};
     std::atomic<std::int64_t> frames_{0};
@@ -71,10 +76,11 @@ int main(int argc, char** argv) {
     try {
         return runX11Host(
             *parsed.options,
-            [&]() -> std::unique_ptr<Animation> {
+            [&](DrawingTarget& target) -> std::unique_ptr<Animation> {
                 if (behaviour == "throw")
                     throw std::runtime_error("cannot build");
-                return std::make_unique<ClearingAnimation>(failAfter, behaviour == "bad-teardown");
+                return std::make_unique<ClearingAnimation>(
+                    target, failAfter, behaviour == "bad-teardown", behaviour == "cannot-draw");
             },
             signals);
     } catch (...) {

@@ -24,6 +24,13 @@ TEST(WindowMode, DrawsAtTheRequestedSizeAndClosesOnInputOrFivePixelsOfTravelButN
     TestDisplay display;
     XWindowAttributes screen = display.attributes(display.root());
     const std::string here = std::getenv("DISPLAY");
+    // Counted from the right and bottom edges: on screen whatever its size,
+    // and large enough to hold the pointer at (300, 300), so that it has the
+    // keyboard.
+    const int fromEdgesWidth = screen.width - 200;
+    const int fromEdgesHeight = screen.height - 200;
+    const std::string fromEdges =
+        std::to_string(fromEdgesWidth) + "x" + std::to_string(fromEdgesHeight) + "-10-20";
     const struct {
         std::string args;
         int width, height, x, y;
@@ -38,10 +45,7 @@ TEST(WindowMode, DrawsAtTheRequestedSizeAndClosesOnInputOrFivePixelsOfTravelButN
         // The peers' way to name the display and place the window.
         {"-display " + here + " -geometry 400x300+50+40 -window", 400, 300, 50, 40, "key a",
          "DISPLAY=:unusable"},
-        // Counted from the right and bottom edges; large enough to hold the
-        // pointer, so that it has the keyboard.
-        {"-geometry 1000x900-10-20", 1000, 900, screen.width - 1010, screen.height - 920, "key b",
-         ""},
+        {"-geometry " + fromEdges, fromEdgesWidth, fromEdgesHeight, 190, 180, "key b", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input.empty() ? "window manager's close" : c.input);
