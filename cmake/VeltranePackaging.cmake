@@ -1,6 +1,7 @@
 # Packages, one CPack generator per platform (see the README's "Packaging"):
 #   cmake --workflow --preset deb    -> build/packages/veltrane_<version>_amd64.deb
 #   cmake --workflow --preset win64  -> build/packages/veltrane-<version>-win64.zip
+#   cmake --workflow --preset msi    -> build/packages/veltrane-<version>-win64.msi
 # Both hold stripped programs. The .deb puts the hack where Debian 12's
 # XScreenSaver daemon runs hacks from; its dependencies are computed from the
 # binary's shared libraries by dpkg-shlibdeps (package dpkg-dev).
@@ -54,6 +55,33 @@ function(veltrane_gzip_for_install source name destination)
   install(FILES ${plain}.gz DESTINATION ${destination})
 endfunction()
 
+# The Windows installer: not a CPack generator (CPack's WIX wants the WiX
+# toolset, which Debian lacks) but Debian's wixl, run by the veltrane_msi
+# target on cmake/packaging/veltrane.wxs. Its inputs are staged in
+# <build>/msi, where wixl runs (it finds the icon only by a relative path),
+# so a build with another version is made from the same files by running
+# wixl -a x64 -D Version=<v> there (see scripts/test-msi).
+function(veltrane_msi_target)
+  find_program(VELTRANE_WIXL wixl)
+  if(NOT VELTRANE_WIXL)
+    message(STATUS "wixl not found: no veltrane_msi target")
+    return()
+  endif()
+  set(stage ${CMAKE_BINARY_DIR}/msi)
+  set(msi ${CPACK_PACKAGE_DIRECTORY}/veltrane-${PROJECT_VERSION}-win64.msi)
+  set(icon ${PROJECT_SOURCE_DIR}/resources/win32/veltrane.ico)
+  set(wxs ${PROJECT_SOURCE_DIR}/cmake/packaging/veltrane.wxs)
+  add_custom_command(OUTPUT ${msi}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage} ${CPACK_PACKAGE_DIRECTORY}
+    COMMAND ${CMAKE_STRIP} -o ${stage}/veltrane.scr $<TARGET_FILE:veltrane_scr>
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/LICENSE.txt ${icon} ${stage}
+    COMMAND ${VELTRANE_WIXL} -a x64 -D Version=${PROJECT_VERSION} -o ${msi} ${wxs}
+    WORKING_DIRECTORY ${stage}
+    DEPENDS veltrane_scr ${wxs} ${CMAKE_BINARY_DIR}/LICENSE.txt ${icon}
+    VERBATIM)
+  add_custom_target(veltrane_msi DEPENDS ${msi})
+endfunction()
+
 if(WIN32)
   # Windows users open these with Notepad: CRLF line ends.
   configure_file(${PROJECT_SOURCE_DIR}/cmake/packaging/readme.txt.in
@@ -61,6 +89,7 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt
                  @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_BINARY_DIR}/readme.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
+  veltrane_msi_target()
 else()
   find_program(VELTRANE_GZIP gzip REQUIRED)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/veltrane RENAME copyright)
