@@ -106,8 +106,6 @@ public:
     std::string failureMessage() const {
         return simulationFailed() ? failureMessage_ : std::string();
     }
-    // True once the simulation thread's routine has returned.
-    bool simulationEnded() const { return !thread_ || !thread_->isRunning(); }
     // Waits up to the timeout for the simulation thread to end by itself (tick
     // limit or failure); true if it has. Objects and handlers may be inspected
     // from the calling thread after this returns true.
@@ -117,9 +115,6 @@ public:
     // Events handed to handlers so far, tick events included. Read it from the
     // simulation thread, or after the thread has ended.
     std::uint64_t eventsDispatched() const { return eventsDispatched_; }
-    // Live objects and slots of the object table; same threading as above.
-    std::size_t liveObjectCount() const { return shared_.objectTable.liveCount(); }
-    std::size_t objectSlotCount() const { return shared_.objectTable.slotCount(); }
 
 private:
     // What the owner's thread and the simulation thread hand over to each

@@ -2,6 +2,7 @@
 
 #include "tracery/guiding_point.h"
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -90,23 +91,39 @@ void Segment::buildFrom(const GenerativePoint_value& g) {
 }
 
 void Segment::grow(Segment_value& v) {
-    detachLostPoints(v);
-    handOver(v);
-    if (!followGuides(v))
+    GuideValues found{};
+    detachLostPoints(v, found);
+    handOver(v, found);
+    if (!followGuides(v, found))
         v.state = Segment_value::Withering;
     if (v.fresh)
         trackCentre(v);
 }
 
-void Segment::detachLostPoints(Segment_value& v) {
-    // A point whose guide is gone follows nothing from now on.
-    for (SegmentPoint& p : v.points)
-        if (!p.detached && universe->findObject(p.guide) == nullptr)
+void Segment::detachLostPoints(Segment_value& v, GuideValues& found) {
+    // A point whose guide is gone follows nothing from now on. The guide
+    // values found on the way serve the other rules of this Step.
+    GuidingPoint* guides = guidingPoints();
+    for (std::size_t i = 0; i < v.points.size(); ++i) {
+        SegmentPoint& p = v.points[i];
+        if (p.detached)
+            continue;
+        NS_Object::Object* guide = universe->findObject(p.guide);
+        if (guide == nullptr)
             p.detached = true;
+        else if (i < found.size())
+            found[i] = guides->valueOn(*guide);
+    }
 }
 
-void Segment::handOver(Segment_value& v) {
-    GuidingPoint* guides = guidingPoints();
+const GuidingPoint_value* Segment::guideValue(const Segment_value& v, std::size_t i,
+                                              const GuideValues& found) {
+    if (i < found.size() && found[i] != nullptr)
+        return found[i];
+    return guidingPoints()->valueOf(v.points[i].guide);
+}
+
+void Segment::handOver(Segment_value& v, GuideValues& found) {
     GenerativePoint* points = generativePoints();
     // Points appended here are not visited by this pass (and the array may
     // grow, so index rather than hold references).
@@ -114,7 +131,7 @@ void Segment::handOver(Segment_value& v) {
     for (std::size_t i = 0; i < initialCount; ++i) {
         if (v.points[i].detached)
             continue;
-        const GuidingPoint_value* guide = guides->valueOf(v.points[i].guide);
+        const GuidingPoint_value* guide = guideValue(v, i, found);
         if (guide->state != GuidingPoint_value::Finished)
             continue;
         // An end point is consumed only through the stroke that followed its
@@ -123,7 +140,8 @@ void Segment::handOver(Segment_value& v) {
         GenerativePoint_value* ev = points->valueOf(endPoint);
         if (v.fresh) {
             v.fresh = false;
-            takeOverChildren(v, i, *ev);
+            if (takeOverChildren(v, i, *ev) && i < found.size())
+                found[i] = nullptr; // follows another guide from now on
         }
         // The remaining children become a stroke of their own when this
         // ValueChanged comes back to us.
@@ -132,24 +150,24 @@ void Segment::handOver(Segment_value& v) {
     }
 }
 
-void Segment::takeOverChildren(Segment_value& v, std::size_t i, GenerativePoint_value& ev) {
+bool Segment::takeOverChildren(Segment_value& v, std::size_t i, GenerativePoint_value& ev) {
     if (ev.children.empty())
-        return;
+        return false;
     v.points[i].guide = ev.children.back();
     ev.children.pop_back();
     if (!ev.children.empty() && v.points.size() == 2) {
         v.points.push_back(SegmentPoint{Vector2D(0.0, 0.0), ev.children.back(), false});
         ev.children.pop_back();
     }
+    return true;
 }
 
-bool Segment::followGuides(Segment_value& v) {
-    GuidingPoint* guides = guidingPoints();
+bool Segment::followGuides(Segment_value& v, const GuideValues& found) {
     bool followed = false;
-    for (SegmentPoint& p : v.points) {
-        if (p.detached)
+    for (std::size_t i = 0; i < v.points.size(); ++i) {
+        if (v.points[i].detached)
             continue;
-        p.position = guides->valueOf(p.guide)->position;
+        v.points[i].position = guideValue(v, i, found)->position;
         followed = true;
     }
     return followed;

@@ -7,6 +7,7 @@
 #include "tracery/value_keeping_handler.h"
 #include "tracery/vector2d.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -79,18 +80,24 @@ private:
     GuidingPoint* guidingPoints();
     void step();
 
+    // The guide values of a stroke's first points, found once per Step (a
+    // stroke has at most three); null where not found or no longer followed.
+    using GuideValues = std::array<const GuidingPoint_value*, 3>;
+    const GuidingPoint_value* guideValue(const Segment_value& v, std::size_t i,
+                                         const GuideValues& found);
+
     // The four growth rules, in the order grow applies them.
     // Points whose guide object is gone become detached.
-    void detachLostPoints(Segment_value& v);
+    void detachLostPoints(Segment_value& v, GuideValues& found);
     // For each followed guide found finished: a fresh stroke takes over its
     // end point's children (once), and the end point is marked ReadyForSegment.
-    void handOver(Segment_value& v);
+    void handOver(Segment_value& v, GuideValues& found);
     // Attached points take their guide's position; false when none is attached.
-    bool followGuides(Segment_value& v);
+    bool followGuides(Segment_value& v, const GuideValues& found);
     // While fresh, the centre (and, for two points, the axis) follow the points.
     static void trackCentre(Segment_value& v);
 
-    // Point i of a fresh stroke switches to ev's last child; a two-point
-    // stroke also gains a point on the next-to-last one.
-    static void takeOverChildren(Segment_value& v, std::size_t i, GenerativePoint_value& ev);
+    // Point i of a fresh stroke switches to ev's last child (true when it
+    // does); a two-point stroke also gains a point on the next-to-last one.
+    static bool takeOverChildren(Segment_value& v, std::size_t i, GenerativePoint_value& ev);
 };

@@ -147,7 +147,7 @@ TEST(SimulationThread, StopRequestEndsAfterACompleteTick) {
         while (u.ticksRun() < 3)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         std::this_thread::sleep_for(std::chrono::milliseconds(10)); // most likely mid-wait
-        EXPECT_FALSE(u.simulationEnded());
+        EXPECT_FALSE(u.waitUntilEnded(0));
     } // the destructor asks the thread to stop and waits for it
     ASSERT_FALSE(t.codes.empty());
     EXPECT_EQ(t.codes.size() % 2, 0u) << "every tick ran its Render pass";
