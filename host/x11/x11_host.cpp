@@ -1,5 +1,7 @@
 #include "host/x11/x11_host.h"
 
+#include "host/x11/daemon_window.h"
+#include "host/x11/frame_report.h"
 #include "host/x11/glx_saver.h"
 #include "host/x11/mouse_travel.h"
 #include "host/x11/server_loss_guard.h"
@@ -11,10 +13,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <poll.h>
 #include <unistd.h>
 
@@ -28,36 +30,6 @@ int onXConnectionLost(Display*) {
     [[maybe_unused]] ssize_t written = write(STDERR_FILENO, text, sizeof text - 1);
     // Xlib would call exit() next, running destructors under a live thread.
     _exit(HostExit::environment);
-}
-
-// The window XScreenSaver-style hacks draw on when no window is named: the
-// virtual root some desktops put over the real one, else the real root.
-Window virtualRoot(Display* display, int screen) {
-    Window root = RootWindow(display, screen);
-    Atom vroot = XInternAtom(display, "__SWM_VROOT", False);
-    Window rootReturn = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    Window found = root;
-    if (XQueryTree(display, root, &rootReturn, &parent, &children, &count) && children) {
-        for (unsigned int i = 0; i < count && found == root; ++i) {
-            Atom type = None;
-            int format = 0;
-            unsigned long items = 0;
-            unsigned long after = 0;
-            unsigned char* data = nullptr;
-            if (XGetWindowProperty(display, children[i], vroot, 0, 1, False, XA_WINDOW, &type,
-                                   &format, &items, &after, &data) == Success &&
-                type == XA_WINDOW && format == 32 && items == 1 && data) {
-                found = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
-            }
-            if (data)
-                XFree(data);
-        }
-        XFree(children);
-    }
-    return found;
 }
 
 class X11Host {
@@ -80,7 +52,7 @@ private:
     Atom deleteWindow_ = None;
     MouseTravel travel_;
     std::unique_ptr<GlxSaver> saver_;
-    std::chrono::steady_clock::time_point started_;
+    std::optional<FrameReport> frameReport_;
 
     bool closesOnInput() const {
         return options_.mode == HostMode::Window || options_.mode == HostMode::FullScreen;
@@ -99,7 +71,6 @@ private:
     void reportNewErrors();
     unsigned long errorsSeen_ = 0;
     bool teardown();
-    void reportFrames();
 };
 
 int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
@@ -131,20 +102,14 @@ int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
     } else if (options_.mode == HostMode::WindowId) {
         status = adoptWindow(options_.windowId, visual, width, height);
     } else {
-        Window target = 0;
         const char* named = std::getenv("XSCREENSAVER_WINDOW");
-        if (named && *named) {
-            auto id = parseWindowId(named);
-            if (!id) {
-                std::fprintf(stderr, "veltrane: XSCREENSAVER_WINDOW=\"%s\" is not a window id\n",
-                             named);
-                return HostExit::environment;
-            }
-            target = *id;
-        } else {
-            target = virtualRoot(display_, DefaultScreen(display_));
+        std::optional<Window> target = daemonWindow(display_, named);
+        if (!target) {
+            std::fprintf(stderr, "veltrane: XSCREENSAVER_WINDOW=\"%s\" is not a window id\n",
+                         named);
+            return HostExit::environment;
         }
-        status = adoptWindow(target, visual, width, height);
+        status = adoptWindow(*target, visual, width, height);
     }
     if (status != 0)
         return status;
@@ -153,7 +118,7 @@ int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
         return HostExit::ok;
 
     GlxSaver::Outcome saverStatus = GlxSaver::Outcome::Running;
-    started_ = std::chrono::steady_clock::now();
+    frameReport_.emplace();
     GlxSaver::Drawing drawing;
     drawing.surface =
         ownWindow_ ? GlxDrawingTarget::Surface::Direct : GlxDrawingTarget::Surface::Copied;
@@ -418,7 +383,8 @@ bool X11Host::teardown() {
     bool ok = true;
     if (saver_) {
         ok = saver_->shutdown();
-        reportFrames();
+        if (frameReport_)
+            frameReport_->print(saver_->frames());
         saver_.reset();
     }
     if (display_) {
@@ -434,19 +400,6 @@ bool X11Host::teardown() {
         display_ = nullptr;
     }
     return ok;
-}
-
-// For the benchmark: VELTRANE_REPORT_FRAMES=1 prints the frame rate at exit.
-void X11Host::reportFrames() {
-    const char* wanted = std::getenv("VELTRANE_REPORT_FRAMES");
-    if (!wanted || !*wanted || *wanted == '0')
-        return;
-    double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    auto frames = saver_->frames();
-    std::fprintf(stderr, "veltrane: %lld frames in %.2f s (%.2f per second)\n",
-                 static_cast<long long>(frames), seconds,
-                 seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
 }
 
 } // namespace
