@@ -6,10 +6,10 @@
 #include "host/x11/mouse_travel.h"
 #include "host/x11/server_loss_guard.h"
 #include "host/x11/signal_pipe.h"
+#include "host/x11/window_manager_hints.h"
 #include "host/x11/x_error_log.h"
 
 #include <GL/glx.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <atomic>
@@ -197,40 +197,16 @@ int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
     }
     ownWindow_ = true;
 
-    XStoreName(display_, window_, "Veltrane");
-    Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-    Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
-    static const unsigned char title[] = "Veltrane";
-    XChangeProperty(display_, window_, netName, utf8, 8, PropModeReplace, title,
-                    static_cast<int>(sizeof title - 1));
-    XClassHint classHint = {};
-    char resName[] = "veltrane";
-    char resClass[] = "Veltrane";
-    classHint.res_name = resName;
-    classHint.res_class = resClass;
-    XSetClassHint(display_, window_, &classHint);
-    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display_, window_, &deleteWindow_, 1);
-    if (!fullScreen) {
-        // The user asked for this size (and place): window managers honour
-        // user-specified hints over their own placement.
-        XSizeHints* hints = XAllocSizeHints();
-        if (hints) {
-            hints->flags = USSize | (options_.positioned ? USPosition : 0);
-            hints->x = x;
-            hints->y = y;
-            hints->width = width;
-            hints->height = height;
-            XSetWMNormalHints(display_, window_, hints);
-            XFree(hints);
-        }
-    }
+    X11WindowPlacement placement;
+    placement.fullScreen = fullScreen;
+    placement.positioned = options_.positioned;
+    placement.x = x;
+    placement.y = y;
+    placement.width = width;
+    placement.height = height;
+    deleteWindow_ = announceToWindowManager(display_, window_, placement);
 
     if (fullScreen) {
-        Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
-        Atom fullScreenState = XInternAtom(display_, "_NET_WM_STATE_FULLSCREEN", False);
-        XChangeProperty(display_, window_, state, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(&fullScreenState), 1);
         static char noBits[1] = {0};
         Pixmap empty = XCreateBitmapFromData(display_, window_, noBits, 1, 1);
         XColor black = {};
