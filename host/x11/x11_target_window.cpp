@@ -12,12 +12,35 @@
 
 namespace {
 
-int createOwnWindow(Display* display, const HostOptions& options, X11TargetWindow& target) {
-    int& width = target.width;
-    int& height = target.height;
-    int screen = DefaultScreen(display);
-    Window root = RootWindow(display, screen);
-    // RGBA, double-buffered, with a depth buffer; GLX prefers the deepest one.
+// An invisible cursor: a full-screen saver hides the pointer.
+Cursor blankCursor(Display* display, Window window) {
+    static char noBits[1] = {0};
+    Pixmap empty = XCreateBitmapFromData(display, window, noBits, 1, 1);
+    XColor black = {};
+    Cursor cursor = XCreatePixmapCursor(display, empty, empty, &black, &black, 0, 0);
+    XFreePixmap(display, empty);
+    return cursor;
+}
+
+// Where the pointer is in `root`'s coordinates; empty when it is on another
+// screen.
+std::optional<std::pair<int, int>> pointerOn(Display* display, Window root) {
+    Window rootReturn = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display, root, &rootReturn, &child, &rootX, &rootY, &windowX, &windowY,
+                       &mask))
+        return std::nullopt;
+    return std::pair(rootX, rootY);
+}
+
+// RGBA, double-buffered, with a depth buffer; GLX prefers the deepest one.
+// Null when the screen has none. The caller frees it with XFree.
+XVisualInfo* ownVisual(Display* display, int screen) {
     int attributes[] = {GLX_RGBA,
                         GLX_DOUBLEBUFFER,
                         GLX_RED_SIZE,
@@ -29,7 +52,15 @@ int createOwnWindow(Display* display, const HostOptions& options, X11TargetWindo
                         GLX_DEPTH_SIZE,
                         8,
                         None};
-    XVisualInfo* info = glXChooseVisual(display, screen, attributes);
+    return glXChooseVisual(display, screen, attributes);
+}
+
+int createOwnWindow(Display* display, const HostOptions& options, X11TargetWindow& target) {
+    int& width = target.width;
+    int& height = target.height;
+    int screen = DefaultScreen(display);
+    Window root = RootWindow(display, screen);
+    XVisualInfo* info = ownVisual(display, screen);
     if (!info) {
         std::fprintf(stderr, "%s\n", x11NoGlModeText);
         return HostExit::noGlMode;
@@ -78,24 +109,10 @@ int createOwnWindow(Display* display, const HostOptions& options, X11TargetWindo
     target.deleteWindow = announceToWindowManager(display, target.window, placement);
 
     if (fullScreen) {
-        static char noBits[1] = {0};
-        Pixmap empty = XCreateBitmapFromData(display, target.window, noBits, 1, 1);
-        XColor black = {};
-        target.blankCursor = XCreatePixmapCursor(display, empty, empty, &black, &black, 0, 0);
-        XFreePixmap(display, empty);
+        target.blankCursor = blankCursor(display, target.window);
         XDefineCursor(display, target.window, target.blankCursor);
     }
-
-    Window rootReturn = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned int mask = 0;
-    if (XQueryPointer(display, root, &rootReturn, &child, &rootX, &rootY, &windowX, &windowY,
-                      &mask))
-        target.pointer = {rootX, rootY};
+    target.pointer = pointerOn(display, root);
 
     XMapRaised(display, target.window);
     XFlush(display);
