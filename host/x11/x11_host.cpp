@@ -1,26 +1,26 @@
 #include "host/x11/x11_host.h"
 
+#include "host/x11/frame_report.h"
 #include "host/x11/glx_saver.h"
 #include "host/x11/mouse_travel.h"
 #include "host/x11/server_loss_guard.h"
 #include "host/x11/signal_pipe.h"
+#include "host/x11/x11_target_window.h"
 #include "host/x11/x_error_log.h"
 
 #include <GL/glx.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <poll.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr const char* noGlModeText = "Screen saver can't set an appropriate OpenGL mode";
 constexpr int pollMilliseconds = 50;
 
 int onXConnectionLost(Display*) {
@@ -28,36 +28,6 @@ int onXConnectionLost(Display*) {
     [[maybe_unused]] ssize_t written = write(STDERR_FILENO, text, sizeof text - 1);
     // Xlib would call exit() next, running destructors under a live thread.
     _exit(HostExit::environment);
-}
-
-// The window XScreenSaver-style hacks draw on when no window is named: the
-// virtual root some desktops put over the real one, else the real root.
-Window virtualRoot(Display* display, int screen) {
-    Window root = RootWindow(display, screen);
-    Atom vroot = XInternAtom(display, "__SWM_VROOT", False);
-    Window rootReturn = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    Window found = root;
-    if (XQueryTree(display, root, &rootReturn, &parent, &children, &count) && children) {
-        for (unsigned int i = 0; i < count && found == root; ++i) {
-            Atom type = None;
-            int format = 0;
-            unsigned long items = 0;
-            unsigned long after = 0;
-            unsigned char* data = nullptr;
-            if (XGetWindowProperty(display, children[i], vroot, 0, 1, False, XA_WINDOW, &type,
-                                   &format, &items, &after, &data) == Success &&
-                type == XA_WINDOW && format == 32 && items == 1 && data) {
-                found = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
-            }
-            if (data)
-                XFree(data);
-        }
-        XFree(children);
-    }
-    return found;
 }
 
 class X11Host {
@@ -72,21 +42,15 @@ public:
 private:
     HostOptions options_;
     Display* display_ = nullptr;
-    Window window_ = 0;
-    bool ownWindow_ = false;
     bool windowGone_ = false;
-    Colormap colormap_ = 0;
-    Cursor blankCursor_ = 0;
-    Atom deleteWindow_ = None;
     MouseTravel travel_;
+    X11TargetWindow target_;
     std::unique_ptr<GlxSaver> saver_;
-    std::chrono::steady_clock::time_point started_;
+    std::optional<FrameReport> frameReport_;
 
     bool closesOnInput() const {
         return options_.mode == HostMode::Window || options_.mode == HostMode::FullScreen;
     }
-    int createOwnWindow(VisualID& visual, int& width, int& height);
-    int adoptWindow(Window window, VisualID& visual, int& width, int& height);
     int loop(SignalPipe& signals);
     // Returns an exit status once the event ends the run, else -1.
     int handle(const XEvent& event);
@@ -99,7 +63,6 @@ private:
     void reportNewErrors();
     unsigned long errorsSeen_ = 0;
     bool teardown();
-    void reportFrames();
 };
 
 int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
@@ -118,55 +81,35 @@ int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
     int errorBase = 0;
     int eventBase = 0;
     if (!glXQueryExtension(display_, &errorBase, &eventBase)) {
-        std::fprintf(stderr, "%s\n", noGlModeText);
+        std::fprintf(stderr, "%s\n", x11NoGlModeText);
         return HostExit::noGlMode;
     }
 
-    VisualID visual = 0;
-    int width = 0;
-    int height = 0;
-    int status = 0;
-    if (closesOnInput()) {
-        status = createOwnWindow(visual, width, height);
-    } else if (options_.mode == HostMode::WindowId) {
-        status = adoptWindow(options_.windowId, visual, width, height);
-    } else {
-        Window target = 0;
-        const char* named = std::getenv("XSCREENSAVER_WINDOW");
-        if (named && *named) {
-            auto id = parseWindowId(named);
-            if (!id) {
-                std::fprintf(stderr, "veltrane: XSCREENSAVER_WINDOW=\"%s\" is not a window id\n",
-                             named);
-                return HostExit::environment;
-            }
-            target = *id;
-        } else {
-            target = virtualRoot(display_, DefaultScreen(display_));
-        }
-        status = adoptWindow(target, visual, width, height);
-    }
+    int status = acquireTargetWindow(display_, options_, target_);
     if (status != 0)
         return status;
+    // The anchor is where the pointer was when the saver appeared.
+    if (target_.pointer)
+        travel_.setAnchor(target_.pointer->first, target_.pointer->second);
     // A signal during start-up ends the run before the expensive part.
     if (signals.pending())
         return HostExit::ok;
 
     GlxSaver::Outcome saverStatus = GlxSaver::Outcome::Running;
-    started_ = std::chrono::steady_clock::now();
+    frameReport_.emplace();
     GlxSaver::Drawing drawing;
     drawing.surface =
-        ownWindow_ ? GlxDrawingTarget::Surface::Direct : GlxDrawingTarget::Surface::Copied;
+        target_.own ? GlxDrawingTarget::Surface::Direct : GlxDrawingTarget::Surface::Copied;
     drawing.fps = options_.fps;
     errorsSeen_ = XErrorLog::count(display_);
-    saver_ = GlxSaver::create(DisplayString(display_), window_, visual, width, height, drawing,
-                              factory, saverStatus);
+    saver_ = GlxSaver::create(DisplayString(display_), target_.window, target_.visual,
+                              target_.width, target_.height, drawing, factory, saverStatus);
     if (saverStatus == GlxSaver::Outcome::NoConnection) {
         std::fprintf(stderr, "veltrane: cannot open a second connection to the X display\n");
         return HostExit::environment;
     }
     if (saverStatus == GlxSaver::Outcome::NoGlMode) {
-        std::fprintf(stderr, "%s\n", noGlModeText);
+        std::fprintf(stderr, "%s\n", x11NoGlModeText);
         return HostExit::noGlMode;
     }
     status = loop(signals);
@@ -175,139 +118,6 @@ int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
         status = HostExit::simulationFailed;
     }
     return status;
-}
-
-int X11Host::createOwnWindow(VisualID& visual, int& width, int& height) {
-    int screen = DefaultScreen(display_);
-    Window root = RootWindow(display_, screen);
-    // RGBA, double-buffered, with a depth buffer; GLX prefers the deepest one.
-    int attributes[] = {GLX_RGBA,
-                        GLX_DOUBLEBUFFER,
-                        GLX_RED_SIZE,
-                        1,
-                        GLX_GREEN_SIZE,
-                        1,
-                        GLX_BLUE_SIZE,
-                        1,
-                        GLX_DEPTH_SIZE,
-                        8,
-                        None};
-    XVisualInfo* info = glXChooseVisual(display_, screen, attributes);
-    if (!info) {
-        std::fprintf(stderr, "%s\n", noGlModeText);
-        return HostExit::noGlMode;
-    }
-    visual = info->visualid;
-    colormap_ = XCreateColormap(display_, root, info->visual, AllocNone);
-
-    bool fullScreen = options_.mode == HostMode::FullScreen;
-    width = fullScreen ? DisplayWidth(display_, screen) : options_.width;
-    height = fullScreen ? DisplayHeight(display_, screen) : options_.height;
-
-    unsigned long errorsBefore = XErrorLog::count(display_);
-    XSetWindowAttributes set = {};
-    set.colormap = colormap_;
-    set.background_pixel = 0;
-    set.border_pixel = 0;
-    set.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask;
-    int x = 0;
-    int y = 0;
-    if (!fullScreen && options_.positioned) {
-        x = options_.xFromRight ? DisplayWidth(display_, screen) - width - options_.x : options_.x;
-        y = options_.yFromBottom ? DisplayHeight(display_, screen) - height - options_.y
-                                 : options_.y;
-    }
-    window_ =
-        XCreateWindow(display_, root, x, y, static_cast<unsigned>(width),
-                      static_cast<unsigned>(height), 0, info->depth, InputOutput, info->visual,
-                      CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
-    XFree(info);
-    XSync(display_, False);
-    if (XErrorLog::count(display_) != errorsBefore) {
-        // Only the window thread uses Xlib yet, so the error is ours: most
-        // likely a size the server cannot allocate.
-        std::fprintf(stderr, "veltrane: cannot create a %dx%d window\n", width, height);
-        window_ = 0;
-        return HostExit::environment;
-    }
-    ownWindow_ = true;
-
-    XStoreName(display_, window_, "Veltrane");
-    Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-    Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
-    static const unsigned char title[] = "Veltrane";
-    XChangeProperty(display_, window_, netName, utf8, 8, PropModeReplace, title,
-                    static_cast<int>(sizeof title - 1));
-    XClassHint classHint = {};
-    char resName[] = "veltrane";
-    char resClass[] = "Veltrane";
-    classHint.res_name = resName;
-    classHint.res_class = resClass;
-    XSetClassHint(display_, window_, &classHint);
-    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display_, window_, &deleteWindow_, 1);
-    if (!fullScreen) {
-        // The user asked for this size (and place): window managers honour
-        // user-specified hints over their own placement.
-        XSizeHints* hints = XAllocSizeHints();
-        if (hints) {
-            hints->flags = USSize | (options_.positioned ? USPosition : 0);
-            hints->x = x;
-            hints->y = y;
-            hints->width = width;
-            hints->height = height;
-            XSetWMNormalHints(display_, window_, hints);
-            XFree(hints);
-        }
-    }
-
-    if (fullScreen) {
-        Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
-        Atom fullScreenState = XInternAtom(display_, "_NET_WM_STATE_FULLSCREEN", False);
-        XChangeProperty(display_, window_, state, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(&fullScreenState), 1);
-        static char noBits[1] = {0};
-        Pixmap empty = XCreateBitmapFromData(display_, window_, noBits, 1, 1);
-        XColor black = {};
-        blankCursor_ = XCreatePixmapCursor(display_, empty, empty, &black, &black, 0, 0);
-        XFreePixmap(display_, empty);
-        XDefineCursor(display_, window_, blankCursor_);
-    }
-
-    // The anchor is where the pointer was when the saver appeared.
-    Window rootReturn = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int windowX = 0;
-    int windowY = 0;
-    unsigned int mask = 0;
-    if (XQueryPointer(display_, root, &rootReturn, &child, &rootX, &rootY, &windowX, &windowY,
-                      &mask))
-        travel_.setAnchor(rootX, rootY);
-
-    XMapRaised(display_, window_);
-    XFlush(display_);
-    return 0;
-}
-
-int X11Host::adoptWindow(Window window, VisualID& visual, int& width, int& height) {
-    // Structure events only: input belongs to whoever owns the window, and
-    // selecting button presses on another client's window would fail anyway.
-    // Selecting before checking the window closes the gap in which it could
-    // be destroyed unseen.
-    XSelectInput(display_, window, StructureNotifyMask);
-    XSync(display_, False);
-    XWindowAttributes attributes = {};
-    if (!XGetWindowAttributes(display_, window, &attributes)) {
-        std::fprintf(stderr, "veltrane: there is no window 0x%lx\n", window);
-        return HostExit::environment;
-    }
-    window_ = window;
-    visual = XVisualIDFromVisual(attributes.visual);
-    width = attributes.width;
-    height = attributes.height;
-    return 0;
 }
 
 int X11Host::loop(SignalPipe& signals) {
@@ -341,24 +151,25 @@ int X11Host::loop(SignalPipe& signals) {
 int X11Host::handle(const XEvent& event) {
     switch (event.type) {
     case DestroyNotify:
-        if (event.xdestroywindow.window == window_) {
+        if (event.xdestroywindow.window == target_.window) {
             windowGone_ = true;
             return HostExit::ok;
         }
         break;
     case ConfigureNotify:
-        if (event.xconfigure.window == window_)
+        if (event.xconfigure.window == target_.window)
             saver_->resize(event.xconfigure.width, event.xconfigure.height);
         break;
     case MapNotify:
         // Keys go to the saver whatever has the focus; without a window
         // manager nothing else would give it to us.
-        if (ownWindow_ && options_.mode == HostMode::FullScreen)
-            XGrabKeyboard(display_, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        if (target_.own && options_.mode == HostMode::FullScreen)
+            XGrabKeyboard(display_, target_.window, False, GrabModeAsync, GrabModeAsync,
+                          CurrentTime);
         break;
     case ClientMessage:
-        if (ownWindow_ && event.xclient.format == 32 &&
-            static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_)
+        if (target_.own && event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == target_.deleteWindow)
             return HostExit::ok;
         break;
     case KeyPress:
@@ -381,7 +192,7 @@ bool X11Host::windowStillThere() {
     // A DestroyNotify may be on its way; asking the server settles it.
     XWindowAttributes attributes = {};
     const unsigned long errorsBefore = XErrorLog::count(display_);
-    if (XGetWindowAttributes(display_, window_, &attributes))
+    if (XGetWindowAttributes(display_, target_.window, &attributes))
         return true;
     errorsSeen_ += XErrorLog::count(display_) - errorsBefore;
     windowGone_ = true;
@@ -391,7 +202,7 @@ bool X11Host::windowStillThere() {
 int X11Host::windowLost() {
     if (!windowStillThere())
         return HostExit::ok;
-    std::fprintf(stderr, "veltrane: cannot draw into window 0x%lx\n", window_);
+    std::fprintf(stderr, "veltrane: cannot draw into window 0x%lx\n", target_.window);
     return HostExit::environment;
 }
 
@@ -400,7 +211,7 @@ int X11Host::cannotDraw() {
     // run would go on black, which is reported as a GL set-up that failed.
     if (!windowStillThere())
         return HostExit::ok;
-    std::fprintf(stderr, "%s\n", noGlModeText);
+    std::fprintf(stderr, "%s\n", x11NoGlModeText);
     return HostExit::noGlMode;
 }
 
@@ -418,35 +229,18 @@ bool X11Host::teardown() {
     bool ok = true;
     if (saver_) {
         ok = saver_->shutdown();
-        reportFrames();
+        if (frameReport_)
+            frameReport_->print(saver_->frames());
         saver_.reset();
     }
     if (display_) {
-        if (ownWindow_ && !windowGone_)
-            XDestroyWindow(display_, window_);
-        if (blankCursor_)
-            XFreeCursor(display_, blankCursor_);
-        if (colormap_)
-            XFreeColormap(display_, colormap_);
+        releaseTargetWindow(display_, target_, windowGone_);
         ServerLossGuard::watch(-1);
         XErrorLog::forget(display_);
         XCloseDisplay(display_);
         display_ = nullptr;
     }
     return ok;
-}
-
-// For the benchmark: VELTRANE_REPORT_FRAMES=1 prints the frame rate at exit.
-void X11Host::reportFrames() {
-    const char* wanted = std::getenv("VELTRANE_REPORT_FRAMES");
-    if (!wanted || !*wanted || *wanted == '0')
-        return;
-    double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    auto frames = saver_->frames();
-    std::fprintf(stderr, "veltrane: %lld frames in %.2f s (%.2f per second)\n",
-                 static_cast<long long>(frames), seconds,
-                 seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
 }
 
 } // namespace
