@@ -1,4 +1,5 @@
 #include "host/win32/host_main.h"
+#include "host/win32/run_saver.h"
 
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"

@@ -17,8 +17,3 @@ const wchar_t* CommandTail(const wchar_t* commandLine);
 // mode outside the 9x family -1. Anything thrown or faulting in between ends
 // the run with -1 as well.
 int HostMain(HINSTANCE instance, const wchar_t* tail);
-
-// Full screen (no parent) or preview inside `parent`; the loop's quit code.
-int RunSaver(HWND parent);
-// Configure mode: the modal about box over `parent`; its result.
-int ShowAboutBox(HWND parent);

@@ -1,5 +1,5 @@
+#include "host/win32/run_saver.h"
 #include "host/win32/about_dialog.h"
-#include "host/win32/host_main.h"
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"
 #include "host/win32/host_window_proc.h"
@@ -28,6 +28,26 @@ RECT fullScreenRect() {
     rect.right = rect.left + width;
     rect.bottom = rect.top + height;
     return rect;
+}
+
+// The run's message loop, until WM_QUIT (left in `message`).
+void pumpUntilQuit(HWND window, bool preview, MSG& message) {
+    // Under Wine a preview dies with its parent's process without ever
+    // seeing WM_DESTROY, its own timers going with it: a thread timer
+    // looks for the lost window so the run still ends as for a destroyed
+    // parent, in the same teardown order.
+    const UINT_PTR parentWatch = preview ? SetTimer(nullptr, 0, 250, nullptr) : 0;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (parentWatch != 0 && message.hwnd == nullptr && message.message == WM_TIMER &&
+            !IsWindow(window)) {
+            HostWindowProc(window, WM_DESTROY, 0, 0);
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (parentWatch != 0)
+        KillTimer(nullptr, parentWatch);
 }
 
 } // namespace
@@ -78,10 +98,7 @@ int RunSaver(HWND parent) {
     if (window != nullptr) {
         if (parent == nullptr)
             SetForegroundWindow(window);
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        pumpUntilQuit(window, parent != nullptr, message);
         // A run ended by a failure leaves the window up: tear it down here so
         // the universe and the contexts go in their proper order.
         if (IsWindow(window))

@@ -4,9 +4,10 @@
 #include "host/win32/host_window_proc.h"
 #include "host/win32/wgl_drawing_target.h"
 #include "kernel/universe.h"
-#include "render/saver_model.h"
+#include "render/saver_run.h"
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -15,9 +16,9 @@ HDC deviceContext = nullptr;
 HGLRC renderingContext = nullptr;
 bool deviceContextHeld = false;
 std::unique_ptr<WglDrawingTarget> target;
-// Raw: the universe's destructor may throw, which no smart pointer's reset
-// may let pass.
-NS_Universe::Universe* universe = nullptr;
+std::unique_ptr<SaverRun> run;
+// The run could not draw or its simulation failed, and that has been noted.
+bool blackNoted = false;
 
 PIXELFORMATDESCRIPTOR saverPixelFormat() {
     PIXELFORMATDESCRIPTOR format{};
@@ -46,7 +47,6 @@ void createContext(HWND window) {
         return;
     }
     target = std::make_unique<WglDrawingTarget>(window, deviceContext, renderingContext);
-    setDrawingTarget(target.get());
     CreateUniverse();
     SetTimer(window, SimulationWatchTimer, SimulationWatchPeriodMs, nullptr);
 }
@@ -56,44 +56,83 @@ void createContext(HWND window) {
 // context is deleted.
 void releaseContext(HWND window) {
     KillTimer(window, SimulationWatchTimer);
-    DestroyUniverse();
+    const bool finishedCleanly = run == nullptr || run->finish();
+    const std::string teardownError = finishedCleanly ? std::string() : run->teardownError();
     if (renderingContext != nullptr) {
         wglDeleteContext(renderingContext);
         renderingContext = nullptr;
     }
-    setDrawingTarget(nullptr);
+    run.reset(); // gives the drawing target back
     target.reset();
     if (deviceContextHeld) {
         ReleaseDC(window, deviceContext);
         deviceContextHeld = false;
         deviceContext = nullptr;
     }
+    // After the context and device context are given back: the host's guard
+    // ends the run with -1.
+    if (!finishedCleanly)
+        throw std::runtime_error("the saver's teardown failed: " + teardownError);
+}
+
+// A run that cannot draw, or whose simulation died, would leave a frozen
+// picture over the desktop; ending it unasked would give the desktop back
+// without the password. The saver turns black instead (the class's brush
+// paints it once the window is invalidated) and closes by its usual rules.
+void noteBlackRun(HWND window) {
+    if (blackNoted || run == nullptr || !(run->failed() || run->cannotDraw()))
+        return;
+    blackNoted = true;
+    // A saver has no console and shows no box for this; the debugger channel
+    // is where a developer (or DebugView) can read what failed.
+    const std::string what =
+        run->failed() ? "veltrane: the simulation stopped: " + run->failureMessage() + "\n"
+                      : std::string("veltrane: the OpenGL context cannot be bound\n");
+    OutputDebugStringA(what.c_str());
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+// True when the window went away. A preview whose parent's process was
+// killed is not always destroyed with the parent (Wine), so the run ends
+// itself as for a destroyed parent.
+bool watch(HWND window) {
+    noteBlackRun(window);
+    if (!hostState().inPreview)
+        return false;
+    HWND parent = GetParent(window);
+    if (parent != nullptr && IsWindow(parent))
+        return false;
+    DestroyWindow(window);
+    return true;
 }
 
 } // namespace
 
 void CreateUniverse() {
-    NS_Universe::RunOptions options;
-    // The Loader made the context current on the simulation thread; a context
-    // still current there when the thread ends cannot be deleted by the window
-    // thread (ERROR_BUSY) and would never be freed.
-    options.onThreadEnd = [] {
-        if (DrawingTarget* current = drawingTarget())
-            current->releaseCurrent();
-    };
-    universe = new NS_Universe::Universe(saverModel(), options);
+    CreateUniverse(target.get());
+}
+
+void CreateUniverse(DrawingTarget* on) {
+    SaverRunSetup setup;
+    setup.target = on;
+    blackNoted = false;
+    run = std::make_unique<SaverRun>(setup);
 }
 
 void DestroyUniverse() {
-    // Let go of the pointer first: a universe whose destruction throws is not
-    // destroyed twice.
-    NS_Universe::Universe* ending = universe;
-    universe = nullptr;
-    delete ending;
+    // Let go of the pointer first: a run whose teardown fails is not torn
+    // down twice.
+    std::unique_ptr<SaverRun> ending = std::move(run);
+    if (ending != nullptr && !ending->finish())
+        throw std::runtime_error("the saver's teardown failed: " + ending->teardownError());
 }
 
 NS_Universe::Universe* currentUniverse() {
-    return universe;
+    return run != nullptr ? run->universe() : nullptr;
+}
+
+SaverRun* currentSaverRun() {
+    return run.get();
 }
 
 HDC saverDC() {
@@ -114,19 +153,8 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         releaseContext(window);
         break;
     case WM_TIMER:
-        // A simulation that died leaves a frozen picture over the desktop;
-        // end the run instead.
-        if (wParam == SimulationWatchTimer && universe != nullptr && universe->simulationFailed()) {
-            KillTimer(window, SimulationWatchTimer);
-            // A saver has no console and shows no box for this; the debugger
-            // channel is where a developer (or DebugView) can read what failed.
-            const std::string what =
-                "veltrane: the simulation stopped: " + universe->failureMessage() + "\n";
-            OutputDebugStringA(what.c_str());
-            DestroyUniverse();
-            failRun();
+        if (wParam == SimulationWatchTimer && watch(window))
             return 0;
-        }
         break;
     default:
         break;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+class DrawingTarget;
+class SaverRun;
 namespace NS_Universe {
 class Universe;
 }
@@ -12,18 +14,26 @@ class Universe;
 // context. Every message ends in HostDefaultProc.
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Builds the process's universe from the saver model; its simulation thread
-// releases the GL context after its last frame. If construction throws,
-// nothing is kept and the exception propagates.
+// Starts the process's saver run on the window's drawing target (none before
+// WM_CREATE made one): the universe from the saver model, whose simulation
+// thread releases the GL context after its last frame. If construction
+// throws, nothing is kept and the exception propagates.
 void CreateUniverse();
-// Stops and destroys the current universe, if any; harmless when there is none.
+// The same run drawing on the given target (not owned; must outlive the run).
+void CreateUniverse(DrawingTarget* on);
+// Finishes the run, if any, and gives its drawing target back; harmless when
+// there is none.
 void DestroyUniverse();
 NS_Universe::Universe* currentUniverse();
+SaverRun* currentSaverRun();
 
 // The window's device context and rendering context, null when absent.
 HDC saverDC();
 HGLRC saverGLContext();
 
-// How often the window thread looks whether the simulation has failed.
+// How often the window thread looks whether the run has failed or cannot
+// draw (the saver then turns black and stays until its closing rules end
+// it) and, in preview, whether the parent window still exists (the saver
+// then ends as for a destroyed parent).
 constexpr UINT SimulationWatchTimer = 0x5645;
 constexpr UINT SimulationWatchPeriodMs = 250;

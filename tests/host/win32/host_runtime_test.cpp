@@ -10,7 +10,9 @@
 #include "host/win32/host_window_proc.h"
 #include "host/win32/password_verifier.h"
 #include "host/win32/saver_window_proc.h"
+#include "host/win32/wgl_drawing_target.h"
 #include "kernel/universe.h"
+#include "render/saver_run.h"
 
 #include <windows.h>
 
@@ -283,15 +285,42 @@ TEST_F(HostRuntime, ExceptionsAtTheWindowProcedureOrOutOfTheModeEndTheRunWithMin
     EXPECT_EQ(system.runningFlags, (std::vector<bool>{false}));
 }
 
-TEST_F(HostRuntime, AFailedSimulationEndsTheRunWithMinusOneInsteadOfFreezingThePicture) {
-    // Without a drawing target the Loader cannot start: the simulation fails.
-    CreateUniverse();
-    ASSERT_NE(currentUniverse(), nullptr);
-    ASSERT_TRUE(currentUniverse()->waitUntilEnded(10000));
-    ASSERT_TRUE(currentUniverse()->simulationFailed());
+TEST_F(HostRuntime, ARunThatCannotDrawStaysUpUntilItsClosingRulesEndIt) {
+    // No context can be bound through a handle that names none.
+    HDC dc = GetDC(window);
+    WglDrawingTarget unbindable(window, dc, reinterpret_cast<HGLRC>(static_cast<INT_PTR>(0x5a5a)));
+    CreateUniverse(&unbindable);
+    ASSERT_NE(currentSaverRun(), nullptr);
+    const DWORD start = GetTickCount();
+    while (!currentSaverRun()->cannotDraw() && GetTickCount() - start < 15000)
+        Sleep(10);
+    ASSERT_TRUE(currentSaverRun()->cannotDraw());
+    ShowWindow(window, SW_SHOWNOACTIVATE); // a hidden window has nothing to repaint
+    ValidateRect(window, nullptr);
     send(WM_TIMER, SimulationWatchTimer);
-    EXPECT_EQ(currentUniverse(), nullptr);
-    expectQuitWithMinusOne();
+    send(WM_TIMER, SimulationWatchTimer);
+    EXPECT_NE(currentUniverse(), nullptr) << "the saver ended itself";
+    EXPECT_FALSE(hostState().runFailed);
+    MSG quit{};
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    RECT dirty{};
+    EXPECT_TRUE(GetUpdateRect(window, &dirty, FALSE)) << "not repainted black";
+    EXPECT_FALSE(currentSaverRun()->failed());
+    DestroyUniverse();
+    ReleaseDC(window, dc);
+    EXPECT_FALSE(SaverRun::live());
+}
+
+TEST_F(HostRuntime, APreviewWhoseParentIsGoneEndsWithZeroWhileAFullScreenSaverStays) {
+    send(WM_TIMER, SimulationWatchTimer);
+    EXPECT_TRUE(IsWindow(window)) << "a full-screen saver has no parent to lose";
+    hostState().inPreview = true;
+    send(WM_TIMER, SimulationWatchTimer);
+    EXPECT_FALSE(IsWindow(window));
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(static_cast<int>(quit.wParam), 0);
+    EXPECT_FALSE(hostState().runFailed);
 }
 
 TEST_F(HostRuntime, TheSimulationThreadLetsGoOfTheContextSoTheWindowThreadCanDeleteIt) {

@@ -257,6 +257,31 @@ TEST(PreviewSaver, FillsTheParentIgnoresInputAndEndsWithZeroWhenTheParentGoes) {
     }
 }
 
+TEST(PreviewSaver, EndsWithZeroWhenTheProcessOwningTheParentIsKilled) {
+    // Wine's own Notepad stands in for the control panel's preview box.
+    wchar_t notepadLine[] = L"notepad.exe";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION owner{};
+    if (!CreateProcessW(nullptr, notepadLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &owner))
+        GTEST_SKIP() << "no notepad.exe to own a parent window";
+    HWND parent = nullptr;
+    for (const DWORD start = GetTickCount();
+         parent == nullptr && GetTickCount() - start < StartTimeoutMs; pump(100))
+        if (auto found = topWindows(L"Notepad", owner.dwProcessId); !found.empty())
+            parent = found.front();
+    ASSERT_NE(parent, nullptr);
+    SaverProcess process(L" /p " + std::to_wstring(reinterpret_cast<UINT_PTR>(parent)));
+    EXPECT_NE(process.waitForWindow(SaverClass, parent), nullptr);
+
+    TerminateProcess(owner.hProcess, 1);
+    WaitForSingleObject(owner.hProcess, 5000);
+    CloseHandle(owner.hThread);
+    CloseHandle(owner.hProcess);
+    EXPECT_EQ(process.exitCode(), std::optional<int>(0));
+}
+
 TEST(CommandLine, UnusablePreviewWindowsUnknownModesAndPasswordModeOnNtEndWithMinusOne) {
     PreviewParent parent;
     ASSERT_NE(parent.window, nullptr);
