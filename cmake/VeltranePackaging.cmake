@@ -71,8 +71,11 @@ function(veltrane_msi_target)
   set(msi ${CPACK_PACKAGE_DIRECTORY}/veltrane-${PROJECT_VERSION}-win64.msi)
   set(icon ${PROJECT_SOURCE_DIR}/resources/win32/veltrane.ico)
   set(wxs ${PROJECT_SOURCE_DIR}/cmake/packaging/veltrane.wxs)
+  # The command runs in the stage folder, so it must exist before the build
+  # does (a fresh tree has none).
+  file(MAKE_DIRECTORY ${stage})
   add_custom_command(OUTPUT ${msi}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage} ${CPACK_PACKAGE_DIRECTORY}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CPACK_PACKAGE_DIRECTORY}
     COMMAND ${CMAKE_STRIP} -o ${stage}/veltrane.scr $<TARGET_FILE:veltrane_scr>
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/LICENSE.txt ${icon} ${stage}
     COMMAND ${VELTRANE_WIXL} -a x64 -D Version=${PROJECT_VERSION} -o ${msi} ${wxs}
