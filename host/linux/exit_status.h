@@ -1,0 +1,25 @@
+#pragma once
+
+// The exit statuses of the Linux `veltrane` program, every mode and host alike.
+// The values are documented in the man page and relied on by scripts and by
+// XScreenSaver; never renumber them.
+enum class ExitStatus : int {
+    Ok = 0,
+    // A bad argument; for --simulate also a dump file that cannot be written.
+    Usage = 1,
+    // No display or compositor, no such window, a lost server; off-screen: no
+    // EGL display or context; for --simulate: the world cannot be built.
+    Environment = 2,
+    // The simulation failed, or its teardown did.
+    SimulationFailed = 3,
+    // Off-screen: the picture cannot be written.
+    WriteFailed = 4,
+    // The Wayland compositor lacks a protocol the saver needs (xdg-shell).
+    MissingProtocol = 5,
+    // No OpenGL context can be made for the window or surface.
+    NoGlMode = 255,
+};
+
+constexpr int exitCode(ExitStatus status) {
+    return static_cast<int>(status);
+}
