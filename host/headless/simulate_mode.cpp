@@ -83,9 +83,9 @@ bool flushedCleanly(std::FILE* stream) {
 
 // The world at the end of the run, as the options ask: the ASCII picture on
 // `text`, the dump in its file or on standard output. Returns the status.
-int writeResults(const SimulateOptions& options, NS_Universe::Universe& universe,
-                 OutputFile* dumpFile, std::FILE* text) {
-    int status = 0;
+ExitStatus writeResults(const SimulateOptions& options, NS_Universe::Universe& universe,
+                        OutputFile* dumpFile, std::FILE* text) {
+    ExitStatus status = ExitStatus::Ok;
     if (options.ascii) {
         const std::string picture = renderAsciiField(universe);
         std::fputs(picture.c_str(), text);
@@ -101,21 +101,21 @@ int writeResults(const SimulateOptions& options, NS_Universe::Universe& universe
             if (problem.empty())
                 problem = "writing the dump to standard output failed";
             std::fprintf(stderr, "veltrane: %s\n", problem.c_str());
-            status = 1;
+            status = ExitStatus::Usage;
         }
     }
-    if (!flushedCleanly(text) && status == 0) {
+    if (!flushedCleanly(text) && status == ExitStatus::Ok) {
         std::fprintf(stderr, "veltrane: writing to standard %s failed\n",
                      text == stdout ? "output" : "error");
-        status = 1;
+        status = ExitStatus::Usage;
     }
     return status;
 }
 
 // Builds the world with the options' model and clock, runs it to its tick
 // limit and writes what was asked for.
-int simulate(const SimulateOptions& options, Clock& clock, SimulateModel& model, std::uint32_t seed,
-             OutputFile* dumpFile, std::FILE* text) {
+ExitStatus simulate(const SimulateOptions& options, Clock& clock, SimulateModel& model,
+                    std::uint32_t seed, OutputFile* dumpFile, std::FILE* text) {
     SaverRunSetup setup;
     setup.model = &model;
     setup.clock = &clock;
@@ -130,48 +130,27 @@ int simulate(const SimulateOptions& options, Clock& clock, SimulateModel& model,
         NS_KernelExceptions::freeCurrentException();
         std::fprintf(stderr, "veltrane: the simulated world could not be built (%s)\n",
                      what.c_str());
-        return 2;
+        return ExitStatus::Environment;
     }
     while (!run->waitUntilEnded(1000)) {
     }
     if (run->failed()) {
         std::fprintf(stderr, "veltrane: the simulation failed after %lld ticks (%s)\n",
                      static_cast<long long>(run->ticks()), run->failureMessage().c_str());
-        return 3;
+        return ExitStatus::SimulationFailed;
     }
-    const int status = writeResults(options, *run->universe(), dumpFile, text);
+    const ExitStatus status = writeResults(options, *run->universe(), dumpFile, text);
     if (!run->finish()) {
         std::fprintf(stderr, "veltrane: tearing down the simulated world failed (%s)\n",
                      run->teardownError().c_str());
-        return 3;
+        return ExitStatus::SimulationFailed;
     }
     return status;
 }
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "veltrane: %s\n%s", message.c_str(), simulateUsage());
-    return 1;
-}
-
 } // namespace
 
-int runSimulateMode(int argc, char** argv) {
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.emplace_back(argv[i]);
-    SimulateOptions options;
-    std::string error;
-    if (!parseSimulateOptions(args, options, error))
-        return usageError(error);
-    if (options.help) {
-        std::fputs(simulateUsage(), stdout);
-        if (!flushedCleanly(stdout)) {
-            std::fputs("veltrane: writing the usage to standard output failed\n", stderr);
-            return 1;
-        }
-        return 0;
-    }
-
+ExitStatus runSimulateMode(const SimulateOptions& options) {
     // With the dump on standard output, everything else goes to standard error
     // so the dump can be piped as it is.
     const bool dumpToStdout = options.dumpPath == "-";
@@ -200,7 +179,7 @@ int runSimulateMode(int argc, char** argv) {
         dumpFile = OutputFile::prepare(options.dumpPath, problem);
         if (!dumpFile) {
             std::fprintf(stderr, "veltrane: %s\n", problem.c_str());
-            return 1;
+            return ExitStatus::Usage;
         }
     }
 

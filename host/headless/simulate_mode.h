@@ -1,5 +1,10 @@
 #pragma once
 
+#include "host/headless/simulate_options.h"
+#include "host/linux/exit_status.h"
+
 // `veltrane --simulate ...`: the tracery model without rendering, on the
-// virtual timer. Returns the process exit status (1 for bad arguments).
-int runSimulateMode(int argc, char** argv);
+// virtual timer. Returns Usage also for a dump that cannot be written,
+// Environment when the world cannot be built, SimulationFailed when its run or
+// teardown fails.
+ExitStatus runSimulateMode(const SimulateOptions& options);

@@ -5,9 +5,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
-// Options of `veltrane --simulate`.
+// Options of `veltrane --simulate`, as the option table reads them.
 struct SimulateOptions {
     // Fixed local time of day; absent: the real local time.
     std::optional<int> hour;
@@ -23,13 +22,4 @@ struct SimulateOptions {
     bool ascii = false;
     // Where to write the world at the end; "-" for standard output; empty: nowhere.
     std::string dumpPath;
-    bool help = false;
 };
-
-// Parses the arguments after the program name, which must hold "--simulate"
-// once. On failure returns false and sets `error` to a one-line message.
-bool parseSimulateOptions(const std::vector<std::string>& args, SimulateOptions& options,
-                          std::string& error);
-
-// The usage text, ending in a newline.
-const char* simulateUsage();

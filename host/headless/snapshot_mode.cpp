@@ -1,6 +1,5 @@
 #include "host/headless/snapshot_mode.h"
 
-#include "host/headless/snapshot_options.h"
 #include "host/headless/snapshot_run.h"
 
 #include <cstdio>
@@ -21,26 +20,12 @@ bool isStandardOutput(const std::string& file) {
 }
 } // namespace
 
-int runSnapshotMode(int argc, char** argv) {
-    SnapshotOptions options;
-    const std::string problem = parseSnapshotOptions(argc, argv, options);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "veltrane: %s\n%s", problem.c_str(), snapshotUsage);
-        return static_cast<int>(SnapshotStatus::BadArguments);
-    }
-    if (options.help) {
-        std::fputs(snapshotUsage, stdout);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-            std::fputs("veltrane: writing the usage to standard output failed\n", stderr);
-            return static_cast<int>(SnapshotStatus::WriteFailed);
-        }
-        return 0;
-    }
+ExitStatus runSnapshotMode(const SnapshotOptions& options) {
     std::string error;
-    const SnapshotStatus status = runSnapshot(options, error);
-    if (status != SnapshotStatus::Ok) {
+    const ExitStatus status = runSnapshot(options, error);
+    if (status != ExitStatus::Ok) {
         std::fprintf(stderr, "veltrane: %s\n", error.c_str());
-        return static_cast<int>(status);
+        return status;
     }
     // With the picture on standard output, the report goes to standard error.
     std::FILE* report = isStandardOutput(options.file) ? stderr : stdout;
@@ -56,7 +41,7 @@ int runSnapshotMode(int argc, char** argv) {
                      static_cast<long long>(options.every), options.framesDir.c_str());
     if (std::fflush(report) != 0 || std::ferror(report) != 0) {
         std::fputs("veltrane: writing the report failed\n", stderr);
-        return static_cast<int>(SnapshotStatus::WriteFailed);
+        return ExitStatus::WriteFailed;
     }
-    return 0;
+    return ExitStatus::Ok;
 }

@@ -20,7 +20,6 @@ struct SnapshotOptions {
     std::int64_t maxFrames = 0;       // --max-frames: the run ends after this many; 0: no limit
     int quality = 80;                 // --quality: lossy WebP quality, 0 to 100
     std::optional<std::int64_t> frameMilliseconds; // --frame-ms; default: every x 30 (real time)
-    bool help = false;
 
     // Ticks the run lasts: `ticks`, or fewer when maxFrames ends it earlier.
     std::int64_t ticksToRun() const;
@@ -30,10 +29,3 @@ struct SnapshotOptions {
 
 inline constexpr int snapshotMaxSide = 8192;
 inline constexpr std::int64_t snapshotMaxTicks = 100'000'000;
-
-// Parses the whole command line of the binary (argv[0] included), which must
-// hold exactly one of "--snapshot" and "--record". Empty on success, otherwise
-// the reason to show above the usage.
-std::string parseSnapshotOptions(int argc, const char* const* argv, SnapshotOptions& options);
-
-extern const char* const snapshotUsage;

@@ -49,16 +49,16 @@ struct RunResult {
 
 // Every destination is checked before the run rather than after minutes of
 // rendering.
-SnapshotStatus checkDestinations(const SnapshotOptions& options,
-                                 std::unique_ptr<OutputFile>& output, std::string& error) {
+ExitStatus checkDestinations(const SnapshotOptions& options, std::unique_ptr<OutputFile>& output,
+                             std::string& error) {
     if (!options.file.empty()) {
         output = OutputFile::prepare(options.file, error);
         if (!output)
-            return SnapshotStatus::WriteFailed;
+            return ExitStatus::WriteFailed;
     }
     if (options.record && !output) {
         error = "--record wants a file name";
-        return SnapshotStatus::BadArguments;
+        return ExitStatus::Usage;
     }
     if (!options.framesDir.empty()) {
         std::error_code ec;
@@ -66,10 +66,10 @@ SnapshotStatus checkDestinations(const SnapshotOptions& options,
         if (ec || !std::filesystem::is_directory(options.framesDir)) {
             error = "cannot create the frames directory " + options.framesDir +
                     (ec ? ": " + ec.message() : std::string());
-            return SnapshotStatus::WriteFailed;
+            return ExitStatus::WriteFailed;
         }
     }
-    return SnapshotStatus::Ok;
+    return ExitStatus::Ok;
 }
 
 // Runs on the simulation thread after every frame: the frames directory and
@@ -95,8 +95,8 @@ void handleFrame(const SnapshotOptions& options, WebpRecorder* recorder, RunResu
 }
 
 // The saver's run on the virtual timer until its last tick.
-SnapshotStatus renderFrames(const SnapshotOptions& options, EglTarget& target, RunResult& result,
-                            std::string& error) {
+ExitStatus renderFrames(const SnapshotOptions& options, EglTarget& target, RunResult& result,
+                        std::string& error) {
     SnapshotClock clock(options);
     SaverRunSetup setup;
     setup.target = &target;
@@ -123,53 +123,53 @@ SnapshotStatus renderFrames(const SnapshotOptions& options, EglTarget& target, R
     }
     if (failed && !result.frameError.empty()) {
         error = result.frameError;
-        return SnapshotStatus::WriteFailed;
+        return ExitStatus::WriteFailed;
     }
     if (failed) {
         error = "the saver's simulation failed (" + what + ")";
-        return SnapshotStatus::SimulationFailed;
+        return ExitStatus::SimulationFailed;
     }
     if (unbound) {
         error = "the EGL context cannot be made current";
-        return SnapshotStatus::NoOpenGL;
+        return ExitStatus::Environment;
     }
-    return SnapshotStatus::Ok;
+    return ExitStatus::Ok;
 }
 
-SnapshotStatus writeResult(const SnapshotOptions& options, OutputFile* output,
-                           WebpRecorder* recorder, const RunResult& result, std::string& error) {
+ExitStatus writeResult(const SnapshotOptions& options, OutputFile* output, WebpRecorder* recorder,
+                       const RunResult& result, std::string& error) {
     if (recorder) {
         std::vector<std::uint8_t> webp;
         if (!recorder->finish(webp, error)) {
             error = "cannot record " + options.file + ": " + error;
-            return SnapshotStatus::WriteFailed;
+            return ExitStatus::WriteFailed;
         }
         const bool written = output->write(
             [&](std::FILE* out) { return writeAll(out, webp.data(), webp.size()); }, error);
-        return written ? SnapshotStatus::Ok : SnapshotStatus::WriteFailed;
+        return written ? ExitStatus::Ok : ExitStatus::WriteFailed;
     }
     const SnapshotImage& last = result.lastFrame;
     if (last.rgb.empty()) {
         error = "the simulation ended before its last frame";
-        return SnapshotStatus::SimulationFailed;
+        return ExitStatus::SimulationFailed;
     }
     if (output &&
         !output->write(
             [&](std::FILE* out) { return encodePng(out, last.width, last.height, last.rgb); },
             error))
-        return SnapshotStatus::WriteFailed;
-    return SnapshotStatus::Ok;
+        return ExitStatus::WriteFailed;
+    return ExitStatus::Ok;
 }
 } // namespace
 
-SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error) {
+ExitStatus runSnapshot(const SnapshotOptions& options, std::string& error) {
     std::unique_ptr<OutputFile> output;
-    if (const SnapshotStatus checked = checkDestinations(options, output, error);
-        checked != SnapshotStatus::Ok)
+    if (const ExitStatus checked = checkDestinations(options, output, error);
+        checked != ExitStatus::Ok)
         return checked;
     std::unique_ptr<EglTarget> target = EglTarget::create(options.width, options.height, error);
     if (!target)
-        return SnapshotStatus::NoOpenGL;
+        return ExitStatus::Environment;
     std::unique_ptr<WebpRecorder> recorder;
     if (options.record)
         recorder = std::make_unique<WebpRecorder>(options.width, options.height, options.quality,
@@ -178,8 +178,7 @@ SnapshotStatus runSnapshot(const SnapshotOptions& options, std::string& error) {
     target->setFrameHandler([&](EglTarget& t, std::int64_t frame) {
         handleFrame(options, recorder.get(), result, t, frame);
     });
-    if (const SnapshotStatus ran = renderFrames(options, *target, result, error);
-        ran != SnapshotStatus::Ok)
+    if (const ExitStatus ran = renderFrames(options, *target, result, error); ran != ExitStatus::Ok)
         return ran;
     return writeResult(options, output.get(), recorder.get(), result, error);
 }

@@ -1,30 +1,29 @@
-// The Linux `veltrane` binary: picks the mode from the command line and hands
-// the whole argument list to it. Each mode parses and validates its own options.
+// The Linux `veltrane` binary: reads the command line once, through the option
+// table, and hands the chosen mode its options.
 #include "host/headless/simulate_mode.h"
-#include "host/headless/simulate_options.h"
 #include "host/headless/snapshot_mode.h"
-#include "host/headless/snapshot_options.h"
-#include "host/headless/snapshot_run.h"
-#include "host/linux/program_mode.h"
+#include "host/linux/command_line.h"
+#include "host/linux/exit_status.h"
+#include "host/linux/host_choice.h"
+#include "host/linux/usage_text.h"
 #include "host/wayland/wayland_mode.h"
-#include "host/x11/command_line.h"
 #include "host/x11/x11_mode.h"
-
-#include <algorithm>
-#include <iterator>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#ifndef VELTRANE_VERSION
+#define VELTRANE_VERSION "unknown"
+#endif
+
 namespace {
 // Standard output that could not be written (a full disk, /dev/full) turns a
-// success into this status: the headless modes' own code for output that
-// could not be written, 1 elsewhere.
-int unwritableOutputStatus(ProgramMode mode) {
-    return mode == ProgramMode::Snapshot || mode == ProgramMode::Record
-               ? static_cast<int>(SnapshotStatus::WriteFailed)
-               : 1;
+// success into this status: the picture modes' own code for output that
+// could not be written, Usage elsewhere.
+ExitStatus unwritableOutputStatus(ProgramMode mode) {
+    return mode == ProgramMode::Snapshot || mode == ProgramMode::Record ? ExitStatus::WriteFailed
+                                                                        : ExitStatus::Usage;
 }
 
 // Closing is where some failures (a full disk, a lost network file) show.
@@ -33,50 +32,59 @@ bool closeStandardOutput() {
     return std::fclose(stdout) == 0 && flushed;
 }
 
-int run(ProgramMode mode, int argc, char** argv, const std::vector<std::string>& args) {
-    switch (mode) {
+ExitStatus usageError(ProgramMode mode, const std::string& message) {
+    std::fprintf(stderr, "veltrane: %s\n%s", message.c_str(), modeUsage(mode).c_str());
+    return ExitStatus::Usage;
+}
+
+ExitStatus runInteractive(const ProgramOptions& options) {
+    const HostChoice choice =
+        chooseInteractiveHost(options.host, options.x11, waylandCompositorAvailable);
+    if (!choice.error.empty())
+        return usageError(ProgramMode::Interactive, choice.error);
+    if (choice.host == InteractiveHost::X11)
+        return runX11Mode(options.x11);
+    WaylandOptions wayland;
+    wayland.fullscreen = options.x11.mode == X11Mode::FullScreen;
+    // A Wayland client cannot place itself: a geometry's offset has no use here.
+    wayland.width = options.x11.width;
+    wayland.height = options.x11.height;
+    wayland.fps = options.x11.fps;
+    return runWaylandMode(wayland);
+}
+
+ExitStatus run(const ProgramOptions& options) {
+    if (options.help) {
+        const std::string usage =
+            options.mode == ProgramMode::Interactive ? programUsage() : modeUsage(options.mode);
+        std::fputs(usage.c_str(), stdout);
+        return ExitStatus::Ok;
+    }
+    if (options.version) {
+        std::printf("Veltrane Screensaver %s\n", VELTRANE_VERSION);
+        return ExitStatus::Ok;
+    }
+    switch (options.mode) {
     case ProgramMode::Simulate:
-        return runSimulateMode(argc, argv);
+        return runSimulateMode(options.simulate);
     case ProgramMode::Snapshot:
     case ProgramMode::Record:
-        return runSnapshotMode(argc, argv);
+        return runSnapshotMode(options.snapshot);
     case ProgramMode::Interactive:
         break;
     }
-    const ParsedCommandLine parsed = parseHostCommandLine(args);
-    if (parsed.options && parsed.options->mode == HostMode::Help) {
-        // The whole program's usage, every mode.
-        std::printf("%s\n%s\n%s", hostUsage(), snapshotUsage, simulateUsage());
-        return 0;
-    }
-    // Interim: --wayland hands the window and full-screen options to the
-    // Wayland host; the option table will choose the host by itself.
-    if (std::find(args.begin(), args.end(), "--wayland") != args.end()) {
-        std::vector<std::string> rest;
-        std::remove_copy(args.begin(), args.end(), std::back_inserter(rest), "--wayland");
-        const ParsedCommandLine forWayland = parseHostCommandLine(rest);
-        if (!forWayland.options) {
-            std::fprintf(stderr, "veltrane: %s\n%s", forWayland.error.c_str(), hostUsage());
-            return 1;
-        }
-        WaylandOptions options;
-        options.fullscreen = forWayland.options->mode == HostMode::FullScreen;
-        options.width = forWayland.options->width;
-        options.height = forWayland.options->height;
-        options.fps = forWayland.options->fps;
-        return exitCode(runWaylandMode(options));
-    }
-    return runX11Mode(argc, argv);
+    return runInteractive(options);
 }
 } // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const ProgramMode mode = chooseProgramMode(args);
-    int status = run(mode, argc, argv, args);
-    if (!closeStandardOutput() && status == 0) {
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    const ProgramMode mode = parsed.options ? parsed.options->mode : chooseProgramMode(args);
+    ExitStatus status = parsed.options ? run(*parsed.options) : usageError(mode, parsed.error);
+    if (!closeStandardOutput() && status == ExitStatus::Ok) {
         std::fputs("veltrane: writing to standard output failed\n", stderr);
         status = unwritableOutputStatus(mode);
     }
-    return status;
+    return exitCode(status);
 }

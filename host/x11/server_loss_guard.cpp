@@ -29,7 +29,7 @@ extern "C" void onFault(int signal) {
     if (serverGone()) {
         static const char text[] = "veltrane: lost the connection to the X server\n";
         [[maybe_unused]] ssize_t written = write(STDERR_FILENO, text, sizeof text - 1);
-        _exit(HostExit::environment);
+        _exit(exitCode(ExitStatus::Environment));
     }
     // Not ours to explain: fault again, this time fatally, as without us.
     struct sigaction defaults = {};

@@ -27,20 +27,20 @@ int onXConnectionLost(Display*) {
     static const char text[] = "veltrane: lost the connection to the X server\n";
     [[maybe_unused]] ssize_t written = write(STDERR_FILENO, text, sizeof text - 1);
     // Xlib would call exit() next, running destructors under a live thread.
-    _exit(HostExit::environment);
+    _exit(exitCode(ExitStatus::Environment));
 }
 
 class X11Host {
 public:
-    explicit X11Host(const HostOptions& options) : options_(options) {}
+    explicit X11Host(const X11Options& options) : options_(options) {}
     ~X11Host() { teardown(); }
     X11Host(const X11Host&) = delete;
     X11Host& operator=(const X11Host&) = delete;
 
-    int run(const AnimationFactory& factory, SignalPipe& signals);
+    ExitStatus run(const AnimationFactory& factory, SignalPipe& signals);
 
 private:
-    HostOptions options_;
+    X11Options options_;
     Display* display_ = nullptr;
     bool windowGone_ = false;
     MouseTravel travel_;
@@ -49,23 +49,23 @@ private:
     std::optional<FrameReport> frameReport_;
 
     bool closesOnInput() const {
-        return options_.mode == HostMode::Window || options_.mode == HostMode::FullScreen;
+        return options_.mode == X11Mode::Window || options_.mode == X11Mode::FullScreen;
     }
-    int loop(SignalPipe& signals);
-    // Returns an exit status once the event ends the run, else -1.
-    int handle(const XEvent& event);
+    ExitStatus loop(SignalPipe& signals);
+    // An exit status once the event ends the run, else nothing.
+    std::optional<ExitStatus> handle(const XEvent& event);
     // After the drawing side could not present into the window: 0 if the
     // window is gone (the daemon destroyed it), else a reported error.
     bool windowStillThere();
-    int windowLost();
-    int cannotDraw();
+    ExitStatus windowLost();
+    ExitStatus cannotDraw();
     // Reports X errors on the window thread's connection that nobody expected.
     void reportNewErrors();
     unsigned long errorsSeen_ = 0;
     bool teardown();
 };
 
-int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
+ExitStatus X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
     XErrorLog::install();
     XSetIOErrorHandler(onXConnectionLost);
 
@@ -74,7 +74,7 @@ int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
     if (!display_) {
         const char* name = wantedDisplay ? wantedDisplay : std::getenv("DISPLAY");
         std::fprintf(stderr, "veltrane: cannot open the X display \"%s\"\n", name ? name : "");
-        return HostExit::environment;
+        return ExitStatus::Environment;
     }
     ServerLossGuard::install();
     ServerLossGuard::watch(ConnectionNumber(display_));
@@ -82,18 +82,18 @@ int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
     int eventBase = 0;
     if (!glXQueryExtension(display_, &errorBase, &eventBase)) {
         std::fprintf(stderr, "%s\n", x11NoGlModeText);
-        return HostExit::noGlMode;
+        return ExitStatus::NoGlMode;
     }
 
-    int status = acquireTargetWindow(display_, options_, target_);
-    if (status != 0)
+    ExitStatus status = acquireTargetWindow(display_, options_, target_);
+    if (status != ExitStatus::Ok)
         return status;
     // The anchor is where the pointer was when the saver appeared.
     if (target_.pointer)
         travel_.setAnchor(target_.pointer->first, target_.pointer->second);
     // A signal during start-up ends the run before the expensive part.
     if (signals.pending())
-        return HostExit::ok;
+        return ExitStatus::Ok;
 
     GlxSaver::Outcome saverStatus = GlxSaver::Outcome::Running;
     frameReport_.emplace();
@@ -106,31 +106,30 @@ int X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
                               target_.width, target_.height, drawing, factory, saverStatus);
     if (saverStatus == GlxSaver::Outcome::NoConnection) {
         std::fprintf(stderr, "veltrane: cannot open a second connection to the X display\n");
-        return HostExit::environment;
+        return ExitStatus::Environment;
     }
     if (saverStatus == GlxSaver::Outcome::NoGlMode) {
         std::fprintf(stderr, "%s\n", x11NoGlModeText);
-        return HostExit::noGlMode;
+        return ExitStatus::NoGlMode;
     }
     status = loop(signals);
-    if (!teardown() && status == HostExit::ok) {
+    if (!teardown() && status == ExitStatus::Ok) {
         std::fprintf(stderr, "veltrane: the simulation failed while shutting down\n");
-        status = HostExit::simulationFailed;
+        status = ExitStatus::SimulationFailed;
     }
     return status;
 }
 
-int X11Host::loop(SignalPipe& signals) {
+ExitStatus X11Host::loop(SignalPipe& signals) {
     for (;;) {
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
-            int status = handle(event);
-            if (status >= 0)
-                return status;
+            if (const std::optional<ExitStatus> status = handle(event))
+                return *status;
         }
         if (signals.take() != 0)
-            return HostExit::ok;
+            return ExitStatus::Ok;
         reportNewErrors();
         if (saver_->windowLost())
             return windowLost();
@@ -141,19 +140,19 @@ int X11Host::loop(SignalPipe& signals) {
             std::fprintf(stderr,
                          "veltrane: the simulation stopped because of an internal error%s%s\n",
                          what.empty() ? "" : ": ", what.c_str());
-            return HostExit::simulationFailed;
+            return ExitStatus::SimulationFailed;
         }
         pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals.fd(), POLLIN, 0}};
         poll(fds, signals.fd() >= 0 ? 2 : 1, pollMilliseconds);
     }
 }
 
-int X11Host::handle(const XEvent& event) {
+std::optional<ExitStatus> X11Host::handle(const XEvent& event) {
     switch (event.type) {
     case DestroyNotify:
         if (event.xdestroywindow.window == target_.window) {
             windowGone_ = true;
-            return HostExit::ok;
+            return ExitStatus::Ok;
         }
         break;
     case ConfigureNotify:
@@ -163,29 +162,29 @@ int X11Host::handle(const XEvent& event) {
     case MapNotify:
         // Keys go to the saver whatever has the focus; without a window
         // manager nothing else would give it to us.
-        if (target_.own && options_.mode == HostMode::FullScreen)
+        if (target_.own && options_.mode == X11Mode::FullScreen)
             XGrabKeyboard(display_, target_.window, False, GrabModeAsync, GrabModeAsync,
                           CurrentTime);
         break;
     case ClientMessage:
         if (target_.own && event.xclient.format == 32 &&
             static_cast<Atom>(event.xclient.data.l[0]) == target_.deleteWindow)
-            return HostExit::ok;
+            return ExitStatus::Ok;
         break;
     case KeyPress:
     case ButtonPress:
         if (closesOnInput())
-            return HostExit::ok;
+            return ExitStatus::Ok;
         break;
     case MotionNotify:
         if (closesOnInput() && event.xmotion.same_screen &&
             travel_.exceeded(event.xmotion.x_root, event.xmotion.y_root))
-            return HostExit::ok;
+            return ExitStatus::Ok;
         break;
     default:
         break;
     }
-    return -1;
+    return std::nullopt;
 }
 
 bool X11Host::windowStillThere() {
@@ -199,20 +198,20 @@ bool X11Host::windowStillThere() {
     return false;
 }
 
-int X11Host::windowLost() {
+ExitStatus X11Host::windowLost() {
     if (!windowStillThere())
-        return HostExit::ok;
+        return ExitStatus::Ok;
     std::fprintf(stderr, "veltrane: cannot draw into window 0x%lx\n", target_.window);
-    return HostExit::environment;
+    return ExitStatus::Environment;
 }
 
-int X11Host::cannotDraw() {
+ExitStatus X11Host::cannotDraw() {
     // A window destroyed under the saver is an ordinary end; otherwise the
     // run would go on black, which is reported as a GL set-up that failed.
     if (!windowStillThere())
-        return HostExit::ok;
+        return ExitStatus::Ok;
     std::fprintf(stderr, "%s\n", x11NoGlModeText);
-    return HostExit::noGlMode;
+    return ExitStatus::NoGlMode;
 }
 
 void X11Host::reportNewErrors() {
@@ -245,7 +244,8 @@ bool X11Host::teardown() {
 
 } // namespace
 
-int runX11Host(const HostOptions& options, const AnimationFactory& factory, SignalPipe& signals) {
+ExitStatus runX11Host(const X11Options& options, const AnimationFactory& factory,
+                      SignalPipe& signals) {
     X11Host host(options);
     return host.run(factory, signals);
 }

@@ -55,7 +55,7 @@ XVisualInfo* ownVisual(Display* display, int screen) {
     return glXChooseVisual(display, screen, attributes);
 }
 
-int createOwnWindow(Display* display, const HostOptions& options, X11TargetWindow& target) {
+ExitStatus createOwnWindow(Display* display, const X11Options& options, X11TargetWindow& target) {
     int& width = target.width;
     int& height = target.height;
     int screen = DefaultScreen(display);
@@ -63,12 +63,12 @@ int createOwnWindow(Display* display, const HostOptions& options, X11TargetWindo
     XVisualInfo* info = ownVisual(display, screen);
     if (!info) {
         std::fprintf(stderr, "%s\n", x11NoGlModeText);
-        return HostExit::noGlMode;
+        return ExitStatus::NoGlMode;
     }
     target.visual = info->visualid;
     target.colormap = XCreateColormap(display, root, info->visual, AllocNone);
 
-    bool fullScreen = options.mode == HostMode::FullScreen;
+    bool fullScreen = options.mode == X11Mode::FullScreen;
     width = fullScreen ? DisplayWidth(display, screen) : options.width;
     height = fullScreen ? DisplayHeight(display, screen) : options.height;
 
@@ -95,7 +95,7 @@ int createOwnWindow(Display* display, const HostOptions& options, X11TargetWindo
         // likely a size the server cannot allocate.
         std::fprintf(stderr, "veltrane: cannot create a %dx%d window\n", width, height);
         target.window = 0;
-        return HostExit::environment;
+        return ExitStatus::Environment;
     }
     target.own = true;
 
@@ -116,10 +116,10 @@ int createOwnWindow(Display* display, const HostOptions& options, X11TargetWindo
 
     XMapRaised(display, target.window);
     XFlush(display);
-    return 0;
+    return ExitStatus::Ok;
 }
 
-int adoptWindow(Display* display, Window window, X11TargetWindow& target) {
+ExitStatus adoptWindow(Display* display, Window window, X11TargetWindow& target) {
     // Structure events only: input belongs to whoever owns the window, and
     // selecting button presses on another client's window would fail anyway.
     // Selecting before checking the window closes the gap in which it could
@@ -129,27 +129,28 @@ int adoptWindow(Display* display, Window window, X11TargetWindow& target) {
     XWindowAttributes attributes = {};
     if (!XGetWindowAttributes(display, window, &attributes)) {
         std::fprintf(stderr, "veltrane: there is no window 0x%lx\n", window);
-        return HostExit::environment;
+        return ExitStatus::Environment;
     }
     target.window = window;
     target.visual = XVisualIDFromVisual(attributes.visual);
     target.width = attributes.width;
     target.height = attributes.height;
-    return 0;
+    return ExitStatus::Ok;
 }
 
 } // namespace
 
-int acquireTargetWindow(Display* display, const HostOptions& options, X11TargetWindow& target) {
-    if (options.mode == HostMode::Window || options.mode == HostMode::FullScreen)
+ExitStatus acquireTargetWindow(Display* display, const X11Options& options,
+                               X11TargetWindow& target) {
+    if (options.mode == X11Mode::Window || options.mode == X11Mode::FullScreen)
         return createOwnWindow(display, options, target);
-    if (options.mode == HostMode::WindowId)
+    if (options.mode == X11Mode::WindowId)
         return adoptWindow(display, options.windowId, target);
     const char* named = std::getenv("XSCREENSAVER_WINDOW");
     std::optional<Window> daemons = daemonWindow(display, named);
     if (!daemons) {
         std::fprintf(stderr, "veltrane: XSCREENSAVER_WINDOW=\"%s\" is not a window id\n", named);
-        return HostExit::environment;
+        return ExitStatus::Environment;
     }
     return adoptWindow(display, *daemons, target);
 }

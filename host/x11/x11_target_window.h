@@ -1,7 +1,8 @@
 #pragma once
 
 // Before Xlib: its Window type would shadow the parser's mode of that name.
-#include "host/x11/command_line.h"
+#include "host/linux/exit_status.h"
+#include "host/x11/x11_options.h"
 
 #include <X11/Xlib.h>
 #include <optional>
@@ -28,9 +29,10 @@ struct X11TargetWindow {
 };
 
 // Creates the saver's own window (mapped) or adopts the one `options` name,
-// watching its structure events. Returns 0, or a reported exit status; either
+// watching its structure events. Returns Ok, or a reported exit status; either
 // way `target` holds what was created so far, for releaseTargetWindow.
-int acquireTargetWindow(Display* display, const HostOptions& options, X11TargetWindow& target);
+ExitStatus acquireTargetWindow(Display* display, const X11Options& options,
+                               X11TargetWindow& target);
 
 // Destroys the own window unless it is gone already, and frees its cursor and
 // colormap; an adopted window is left alone.

@@ -1,20 +1,20 @@
-// `veltrane --simulate ...`: the mode choice and the option parser on
-// arbitrary command lines.
-#include "host/linux/program_mode.h"
-#include "host/headless/simulate_options.h"
+// `veltrane --simulate ...`: the program's parser on arbitrary command lines,
+// held to what it promises the simulate mode.
+#include "host/linux/command_line.h"
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::string> args = fuzzArguments(data, size);
-    const ProgramMode mode = chooseProgramMode(args);
-    SimulateOptions options;
-    std::string error;
-    if (!parseSimulateOptions(args, options, error)) {
-        FUZZ_REQUIRE(!error.empty());
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    if (!parsed.options) {
+        FUZZ_REQUIRE(!parsed.error.empty());
         return 0;
     }
-    // A line this parser accepts is one the program gives to this mode.
-    FUZZ_REQUIRE(mode == ProgramMode::Simulate);
+    // The parser reads a line in the mode the mode choice gives it.
+    FUZZ_REQUIRE(parsed.options->mode == chooseProgramMode(args));
+    if (parsed.options->mode != ProgramMode::Simulate)
+        return 0;
+    const SimulateOptions& options = parsed.options->simulate;
     FUZZ_REQUIRE(options.ticks >= 1 && options.every >= 0);
     FUZZ_REQUIRE(options.hour.has_value() == options.minute.has_value());
     FUZZ_REQUIRE(!(options.hour && options.from));

@@ -1,20 +1,17 @@
-// `veltrane --snapshot ...` and `veltrane --record ...`: the mode choice and
-// the option parser on arbitrary command lines.
-#include "host/linux/program_mode.h"
-#include "host/headless/snapshot_options.h"
+// `veltrane --snapshot ...` and `veltrane --record ...`: the program's parser
+// on arbitrary command lines, held to what it promises the picture modes.
+#include "host/linux/command_line.h"
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::string> args = fuzzArguments(data, size);
-    const ProgramMode mode = chooseProgramMode(args);
-    std::vector<const char*> argv{"veltrane"};
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
-    SnapshotOptions options;
-    const std::string problem =
-        parseSnapshotOptions(static_cast<int>(argv.size()), argv.data(), options);
-    if (!problem.empty() || options.help)
+    const std::vector<std::string> args = fuzzArguments(data, size);
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    if (!parsed.options || parsed.options->help)
         return 0;
+    const ProgramMode mode = parsed.options->mode;
+    if (mode != ProgramMode::Snapshot && mode != ProgramMode::Record)
+        return 0;
+    const SnapshotOptions& options = parsed.options->snapshot;
     FUZZ_REQUIRE(mode == (options.record ? ProgramMode::Record : ProgramMode::Snapshot));
     FUZZ_REQUIRE(options.width >= 1 && options.width <= snapshotMaxSide && options.height >= 1 &&
                  options.height <= snapshotMaxSide);

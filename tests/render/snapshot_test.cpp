@@ -122,7 +122,7 @@ TEST(Snapshot, WritesEveryKthFrameAndStopsWithItsNameAtOneItCannotWrite) {
     options.framesDir = dir.string();
     options.every = 3;
     std::string error;
-    EXPECT_EQ(runSnapshot(options, error), SnapshotStatus::WriteFailed);
+    EXPECT_EQ(runSnapshot(options, error), ExitStatus::WriteFailed);
     EXPECT_NE(error.find("frame_000006.png"), std::string::npos) << error;
     EXPECT_TRUE(fs::exists(dir / "frame_000003.png"));
     for (const char* absent : {"frame_000001.png", "frame_000002.png", "frame_000009.png"})

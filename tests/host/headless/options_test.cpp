@@ -1,7 +1,5 @@
 #include "host/headless/option_values.h"
-#include "host/linux/program_mode.h"
-#include "host/headless/simulate_options.h"
-#include "host/headless/snapshot_options.h"
+#include "host/linux/command_line.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +14,22 @@ std::vector<std::string> words(const std::string& line) {
     return {std::istream_iterator<std::string>(in), {}};
 }
 
-bool simulateAccepts(const std::string& line) {
-    SimulateOptions options;
-    std::string error;
-    return parseSimulateOptions(words(line), options, error);
-}
-
 SnapshotOptions parsed; // what snapshotAccepts read last
 
+// True when the line is read, in the mode `mode`, without complaint.
+bool acceptedAs(const std::string& line, ProgramMode mode) {
+    const ParsedCommandLine result = parseCommandLine(words(line));
+    if (result.options)
+        parsed = result.options->snapshot;
+    return result.options && result.options->mode == mode;
+}
+
+bool simulateAccepts(const std::string& line) {
+    return acceptedAs(line, ProgramMode::Simulate);
+}
+
 bool snapshotAccepts(const std::string& line) {
-    const std::vector<std::string> args = words("veltrane " + line);
-    std::vector<const char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
-    parsed = {};
-    return parseSnapshotOptions(static_cast<int>(argv.size()), argv.data(), parsed).empty();
+    return acceptedAs(line, ProgramMode::Snapshot) || acceptedAs(line, ProgramMode::Record);
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 // The veltrane binary's headless modes as a user runs them: standard output,
 // files, FIFOs and the animated WebP.
 #include "host/headless/simulate_mode.h"
+#include "host/linux/command_line.h"
 #include "tracery/field_grid.h"
 
 #include "scratch_files.h"
@@ -33,11 +34,10 @@ fs::path scratch(const std::string& name) {
 }
 
 std::vector<double> clockPictureAfter(std::vector<std::string> args) {
-    args.insert(args.begin(), {"veltrane", "--simulate", "--seed", "3", "--every", "0"});
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    EXPECT_EQ(runSimulateMode(static_cast<int>(argv.size()), argv.data()), 0);
+    args.insert(args.begin(), {"--simulate", "--seed", "3", "--every", "0"});
+    const ParsedCommandLine parsed = parseCommandLine(args);
+    EXPECT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(runSimulateMode(parsed.options.value_or(ProgramOptions{}).simulate), ExitStatus::Ok);
     std::vector<double> cells;
     for (int cell = 0; cell < FieldGrid::CellCount; ++cell)
         cells.push_back(FieldGrid::shared().at(cell / FieldGrid::Rows, cell % FieldGrid::Rows));

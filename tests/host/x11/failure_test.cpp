@@ -69,7 +69,8 @@ TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroSta
         {{"fail-after-10"}, 3, "internal error: the fake animation gave up"},
         // In a hack too: the daemon's window stays, the process goes.
         {{"fail-after-10", "--window-id", std::to_string(window)}, 3, "simulation stopped"},
-        {{"throw"}, 255, ""},
+        // An error escaping the animation is the saver's fault, not a missing GL mode.
+        {{"throw"}, 3, "unexpected error (cannot build)"},
         // A context that cannot be bound would leave the screen black for good.
         {{"cannot-draw"}, 255, "Screen saver can't set an appropriate OpenGL mode"},
     };

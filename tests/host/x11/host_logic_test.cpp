@@ -1,5 +1,5 @@
 // The host's pure logic: its options and the pointer-travel closing rule.
-#include "host/x11/command_line.h"
+#include "host/linux/command_line.h"
 #include "host/x11/mouse_travel.h"
 
 #include <gtest/gtest.h>
@@ -13,32 +13,36 @@ std::vector<std::string> words(const std::string& text) {
     std::istringstream in(text);
     return {std::istream_iterator<std::string>(in), {}};
 }
-HostOptions accepted(const std::string& args) {
-    auto parsed = parseHostCommandLine(words(args));
+ProgramOptions line(const std::string& args) {
+    auto parsed = parseCommandLine(words(args));
     EXPECT_TRUE(parsed.options) << args << ": " << parsed.error;
-    return parsed.options.value_or(HostOptions{});
+    return parsed.options.value_or(ProgramOptions{});
+}
+X11Options accepted(const std::string& args) {
+    return line(args).x11;
 }
 } // namespace
 
-TEST(HostCommandLine,
-     ReadsModesWithOneOrTwoDashesAndResolvesCombinedModesAsXScreenSaverPassesThem) {
-    const std::pair<const char*, HostMode> cases[] = {
-        {"", HostMode::Window},
-        {"-root", HostMode::Root},
-        {"--fullscreen", HostMode::FullScreen},
-        {"--help --bogus", HostMode::Help},
-        {"-version", HostMode::Version},
+TEST(X11CommandLine, ReadsModesWithOneOrTwoDashesAndResolvesCombinedModesAsXScreenSaverPassesThem) {
+    // The first --help or --version ends the line, in any spelling.
+    for (const char* only : {"--help --bogus", "-h --bogus", "--h", "-help"})
+        EXPECT_TRUE(line(only).help) << only;
+    EXPECT_TRUE(line("-version --bogus").version);
+    const std::pair<const char*, X11Mode> cases[] = {
+        {"", X11Mode::Window},
+        {"-root", X11Mode::Root},
+        {"--fullscreen", X11Mode::FullScreen},
         // Standard hack flags are ignored; the value of -visual is consumed.
-        {"-root -install --noinstall -visual best --delay 20000 -pair --mono", HostMode::Root},
-        {"-visual -root", HostMode::Window},
+        {"-root -install --noinstall -visual best --delay 20000 -pair --mono", X11Mode::Root},
+        {"-visual -root", X11Mode::Window},
         // The settings tool's preview: both, in either order; the explicit window wins.
-        {"--root --window-id 0x204631", HostMode::WindowId},
-        {"-window-id 0x204631 -root", HostMode::WindowId},
-        {"-window -window-id 0x204631 -fullscreen", HostMode::WindowId},
+        {"--root --window-id 0x204631", X11Mode::WindowId},
+        {"-window-id 0x204631 -root", X11Mode::WindowId},
+        {"-window -window-id 0x204631 -fullscreen", X11Mode::WindowId},
         // Otherwise the last of window, root and full screen counts.
-        {"--root --fullscreen", HostMode::FullScreen},
-        {"--fullscreen --root --root", HostMode::Root},
-        {"--root -window", HostMode::Window},
+        {"--root --fullscreen", X11Mode::FullScreen},
+        {"--fullscreen --root --root", X11Mode::Root},
+        {"--root -window", X11Mode::Window},
     };
     for (const auto& [args, mode] : cases)
         EXPECT_EQ(accepted(args).mode, mode) << args;
@@ -50,9 +54,9 @@ TEST(HostCommandLine,
     EXPECT_FALSE(accepted("--fps -no-fps").fps);
 }
 
-TEST(HostCommandLine, ReadsXGeometryWithSizeAndOptionalPosition) {
+TEST(X11CommandLine, ReadsXGeometryWithSizeAndOptionalPosition) {
     auto geometry = [](const std::string& args) {
-        HostOptions o = accepted(args);
+        X11Options o = accepted(args);
         return std::tuple(o.width, o.height, o.positioned, o.x, o.y, o.xFromRight, o.yFromBottom);
     };
     EXPECT_EQ(geometry("--geometry 640x480"), std::tuple(640, 480, false, 0, 0, false, false));
@@ -63,7 +67,7 @@ TEST(HostCommandLine, ReadsXGeometryWithSizeAndOptionalPosition) {
     EXPECT_FALSE(accepted("-geometry 800x600+10+20 -geometry 640x480").positioned);
 }
 
-TEST(HostCommandLine, RejectsWhatItCannotHonour) {
+TEST(X11CommandLine, RejectsWhatItCannotHonour) {
     std::vector<std::vector<std::string>> bad = {{"--display", ""}}; // empty name
     for (const char* args :
          {"--bogus", "root", "---root",                           // not options
@@ -76,7 +80,7 @@ TEST(HostCommandLine, RejectsWhatItCannotHonour) {
           "--geometry 640x480 --fullscreen"})
         bad.push_back(words(args));
     for (const auto& args : bad) {
-        auto parsed = parseHostCommandLine(args);
+        auto parsed = parseCommandLine(args);
         EXPECT_FALSE(parsed.options) << args[0] << (args.size() > 1 ? " " + args[1] : "");
         EXPECT_FALSE(parsed.error.empty());
     }
