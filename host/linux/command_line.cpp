@@ -34,8 +34,8 @@ std::string refusal(std::string_view arg) {
             spec != nullptr && spec->role == OptionRole::ModeSwitch)
             return "only one of --simulate, --snapshot and --record, once";
     if (arg.size() < 2 || arg[0] != '-')
-        return "unexpected argument '" + std::string(arg) + "'";
-    return "unknown option '" + std::string(arg) + "'";
+        return std::string("unexpected argument '").append(arg).append("'");
+    return std::string("unknown option '").append(arg).append("'");
 }
 
 std::string checkInteractive(ProgramOptions& options, const ParseNotes& notes) {

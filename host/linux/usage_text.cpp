@@ -10,9 +10,9 @@ namespace {
 constexpr std::size_t helpColumn = 22;
 
 std::string spelling(const OptionSpec& spec) {
-    std::string text = "--" + std::string(spec.name);
+    std::string text = std::string("--").append(spec.name);
     if (!spec.valueName.empty())
-        text += " " + std::string(spec.valueName);
+        text.append(" ").append(spec.valueName);
     return text;
 }
 
@@ -46,9 +46,9 @@ std::string ignoredOptions() {
             continue;
         if (!last.empty())
             list += list.empty() ? last : ", " + last;
-        last = "-" + std::string(spec.name);
+        last = std::string("-").append(spec.name);
         if (!spec.valueName.empty())
-            last += " " + std::string(spec.valueName);
+            last.append(" ").append(spec.valueName);
     }
     return list + " and " + last;
 }

@@ -1,6 +1,6 @@
 #include "host/headless/simulate_mode.h"
-#include "host/headless/simulate_options.h"
 #include "host/headless/simulate_report.h"
+#include "host/linux/command_line.h"
 #include "kernel/universe.h"
 #include "tests/kernel/unique_id_counter.h"
 #include "tests/tracery/test_world.h"
@@ -68,13 +68,11 @@ std::string dumpAfter(std::int64_t ticks, std::uint32_t seed) {
     return text;
 }
 
+// The exit status of `veltrane --simulate LINE`, as the program reaches it.
 int runSimulate(const std::string& line) {
-    std::istringstream in("veltrane --simulate " + line);
-    std::vector<std::string> args{std::istream_iterator<std::string>(in), {}};
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    return runSimulateMode(static_cast<int>(argv.size()), argv.data());
+    std::istringstream in("--simulate " + line);
+    const ParsedCommandLine parsed = parseCommandLine({std::istream_iterator<std::string>(in), {}});
+    return exitCode(parsed.options ? runSimulateMode(parsed.options->simulate) : ExitStatus::Usage);
 }
 
 } // namespace
@@ -112,11 +110,11 @@ TEST(TraceryModel, LongRunStaysBounded) {
 }
 
 TEST(SimulateMode, ParsesOptionsAndRejectsBadOnesWithExitOne) {
-    SimulateOptions o;
-    std::string error;
-    ASSERT_TRUE(parseSimulateOptions({"--time", "9:05", "--seed", "4294967295", "--ticks", "3000",
-                                      "--simulate", "--every", "0", "--ascii", "--dump", "-"},
-                                     o, error));
+    const ParsedCommandLine parsed =
+        parseCommandLine({"--time", "9:05", "--seed", "4294967295", "--ticks", "3000", "--simulate",
+                          "--every", "0", "--ascii", "--dump", "-"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    const SimulateOptions& o = parsed.options->simulate;
     EXPECT_EQ(o.hour.value_or(-1) * 100 + o.minute.value_or(-1), 905);
     EXPECT_TRUE(o.seed == 4294967295u && o.ticks == 3000 && o.every == 0 && o.ascii);
 
