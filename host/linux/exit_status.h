@@ -5,14 +5,18 @@
 // XScreenSaver; never renumber them.
 enum class ExitStatus : int {
     Ok = 0,
-    // A bad argument; for --simulate also a dump file that cannot be written.
+    // A bad argument (the reason and the usage are printed); for --simulate
+    // also a dump file that cannot be written; outside the picture modes also
+    // standard output that cannot be written.
     Usage = 1,
     // No display or compositor, no such window, a lost server; off-screen: no
     // EGL display or context; for --simulate: the world cannot be built.
     Environment = 2,
-    // The simulation failed, or its teardown did.
+    // The simulation failed, or its teardown did; also an unexpected error
+    // that ends a host's run (the screen is given back first).
     SimulationFailed = 3,
-    // Off-screen: the picture cannot be written.
+    // Off-screen: the picture, or the report on standard output, cannot be
+    // written.
     WriteFailed = 4,
     // The Wayland compositor lacks a protocol the saver needs (xdg-shell).
     MissingProtocol = 5,

@@ -168,7 +168,7 @@ const std::array table{
                "+X+Y is ignored",
                setGeometry},
     OptionSpec{"display", 0, interactiveModes, Setting, Required, "NAME",
-               "the X display to use instead of $DISPLAY", setDisplay},
+               "the X display to use instead of $DISPLAY (X11 only)", setDisplay},
     OptionSpec{"x11", 0, interactiveModes, Setting, None, "", "draw through the X server",
                setHost<HostRequest::X11>},
     OptionSpec{"wayland", 0, interactiveModes, Setting, None, "",

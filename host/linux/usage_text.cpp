@@ -101,7 +101,10 @@ std::string modeUsage(ProgramMode mode) {
 
 std::string programUsage() {
     std::string out;
-    for (const Section& section : sections)
-        out += (out.empty() ? "" : "\n") + sectionUsage(section);
+    for (const Section& section : sections) {
+        if (!out.empty())
+            out += '\n';
+        out += sectionUsage(section);
+    }
     return out;
 }
