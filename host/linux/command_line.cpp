@@ -16,11 +16,12 @@ bool isFileWord(std::string_view word) {
     return word == "-" || (!word.empty() && word[0] != '-');
 }
 
-// True when `arg` is an option that some mode reads with the word after it as
-// its value, so that word is no mode switch.
-bool takesValueSomewhere(std::string_view arg) {
-    for (ProgramMode mode : {ProgramMode::Interactive, ProgramMode::Simulate, ProgramMode::Snapshot,
-                             ProgramMode::Record}) {
+// True when `arg` is an option that a headless mode reads with the word after
+// it as its value, so that word is no mode switch. The interactive options'
+// values are not skipped: "-delay --simulate" is a --simulate line that the
+// simulate mode then refuses, not a window.
+bool takesHeadlessValue(std::string_view arg) {
+    for (ProgramMode mode : headlessModeList) {
         const OptionSpec* spec = findOption(arg, mode);
         if (spec != nullptr && spec->value == OptionValue::Required)
             return true;
@@ -97,7 +98,7 @@ ProgramMode chooseProgramMode(const std::vector<std::string>& args) {
             if (const OptionSpec* spec = findOption(args[i], mode);
                 spec != nullptr && spec->role == OptionRole::ModeSwitch)
                 return mode;
-        if (takesValueSomewhere(args[i]))
+        if (takesHeadlessValue(args[i]))
             ++i;
     }
     return ProgramMode::Interactive;

@@ -40,7 +40,7 @@ struct ParsedCommandLine {
 };
 
 // `args` excludes the program name. The mode is set by the first --simulate,
-// --snapshot or --record that is not the value of an option taking one
+// --snapshot or --record that is not the value of a headless option taking one
 // ("--dump --simulate" names a file, it does not choose a mode); without one
 // the line belongs to the interactive modes.
 ProgramMode chooseProgramMode(const std::vector<std::string>& args);

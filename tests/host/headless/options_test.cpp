@@ -85,6 +85,8 @@ TEST(HeadlessOptions, TheModeSwitchIsNeverTheValueOfAnOption) {
     EXPECT_EQ(chooseProgramMode(words("--time 12:34 --snapshot a.png")), ProgramMode::Snapshot);
     EXPECT_EQ(chooseProgramMode(words("--record a.webp --every 3")), ProgramMode::Record);
     EXPECT_EQ(chooseProgramMode(words("--root")), ProgramMode::Interactive);
+    // Only the headless options' values are skipped: this line is refused, it opens no window.
+    EXPECT_EQ(chooseProgramMode(words("-delay --simulate")), ProgramMode::Simulate);
     // The first switch decides; its parser then refuses the second one.
     EXPECT_EQ(chooseProgramMode(words("--simulate --snapshot a.png")), ProgramMode::Simulate);
     for (const char* option : {"--time", "--seed", "--ticks", "--every", "--dump", "--size",
