@@ -25,3 +25,12 @@ HostChoice chooseInteractiveHost(HostRequest request, const X11Options& options,
         return {InteractiveHost::Wayland, {}};
     return {InteractiveHost::X11, {}};
 }
+
+WaylandOptions waylandOptions(const X11Options& options) {
+    WaylandOptions wayland;
+    wayland.fullscreen = options.mode == X11Mode::FullScreen;
+    wayland.width = options.width;
+    wayland.height = options.height;
+    wayland.fps = options.fps;
+    return wayland;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/linux/command_line.h"
+#include "host/wayland/wayland_mode.h"
 
 #include <functional>
 #include <string>
@@ -21,3 +22,7 @@ struct HostChoice {
 // asking Wayland for them is a usage error.
 HostChoice chooseInteractiveHost(HostRequest request, const X11Options& options,
                                  const std::function<bool()>& compositorAvailable);
+
+// What the Wayland host is asked for. A Wayland client cannot place itself: a
+// geometry's offset is dropped, its size kept.
+WaylandOptions waylandOptions(const X11Options& options);

@@ -44,13 +44,7 @@ ExitStatus runInteractive(const ProgramOptions& options) {
         return usageError(ProgramMode::Interactive, choice.error);
     if (choice.host == InteractiveHost::X11)
         return runX11Mode(options.x11);
-    WaylandOptions wayland;
-    wayland.fullscreen = options.x11.mode == X11Mode::FullScreen;
-    // A Wayland client cannot place itself: a geometry's offset has no use here.
-    wayland.width = options.x11.width;
-    wayland.height = options.x11.height;
-    wayland.fps = options.x11.fps;
-    return runWaylandMode(wayland);
+    return runWaylandMode(waylandOptions(options.x11));
 }
 
 ExitStatus run(const ProgramOptions& options) {

@@ -61,3 +61,15 @@ TEST(HostChoice, ForcedHostsWinWithoutAskingAndTheLastOneCounts) {
         EXPECT_TRUE(choose(line, true).refused) << line;
     EXPECT_FALSE(choose("--wayland --root --x11", true).refused);
 }
+
+TEST(HostChoice, WaylandGetsTheSizeModeAndOverlayButNoPlace) {
+    const auto asked = [](const std::string& line) {
+        const ParsedCommandLine parsed = parseCommandLine(words(line));
+        EXPECT_TRUE(parsed.options) << line;
+        return waylandOptions(parsed.options.value_or(ProgramOptions{}).x11);
+    };
+    const WaylandOptions placed = asked("--geometry 640x480-10+20 --fps");
+    EXPECT_TRUE(placed.width == 640 && placed.height == 480 && placed.fps && !placed.fullscreen);
+    const WaylandOptions plain = asked("--fullscreen");
+    EXPECT_TRUE(plain.fullscreen && !plain.fps && plain.width == 1024 && plain.height == 768);
+}
