@@ -18,7 +18,6 @@ const xdg_wm_base_listener wmBaseListener = {ping};
 
 void outputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                     std::int32_t, const char*, const char*, std::int32_t) {}
-void outputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
 void outputDone(void*, wl_output*) {}
 void outputText(void*, wl_output*, const char*) {}
 
@@ -110,6 +109,18 @@ void WaylandConnection::outputScale(void* data, wl_output* output, std::int32_t 
         self->onScaleChanged();
 }
 
+void WaylandConnection::outputMode(void* data, wl_output* output, std::uint32_t flags,
+                                   std::int32_t width, std::int32_t height, std::int32_t) {
+    auto* self = static_cast<WaylandConnection*>(data);
+    if (flags & WL_OUTPUT_MODE_CURRENT)
+        self->modes_[self->outputName(output)] = {width, height};
+}
+
+std::pair<int, int> WaylandConnection::outputMode(std::uint32_t name) const {
+    const auto found = modes_.find(name);
+    return found == modes_.end() ? std::pair<int, int>(0, 0) : found->second;
+}
+
 void WaylandConnection::globalRemove(void* data, wl_registry*, std::uint32_t name) {
     auto* self = static_cast<WaylandConnection*>(data);
     const auto found = self->outputs_.find(name);
@@ -118,6 +129,7 @@ void WaylandConnection::globalRemove(void* data, wl_registry*, std::uint32_t nam
     wl_output_destroy(found->second);
     self->outputs_.erase(found);
     self->scales_.removeOutput(name);
+    self->modes_.erase(name);
     if (self->onOutputRemoved)
         self->onOutputRemoved(name);
     if (self->onScaleChanged)

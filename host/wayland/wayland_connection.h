@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct wl_compositor;
@@ -45,6 +46,8 @@ public:
     // The registry name of a bound output, or 0.
     std::uint32_t outputName(const wl_output* output) const;
     OutputScales& scales() { return scales_; }
+    // An output's current mode in pixels; (0, 0) until it has told.
+    std::pair<int, int> outputMode(std::uint32_t name) const;
 
     // Called as outputs come and go (after the output's own bookkeeping).
     std::function<void(std::uint32_t name)> onOutputAdded;
@@ -65,6 +68,8 @@ private:
     static void globalRemove(void* data, wl_registry* registry, std::uint32_t name);
     void bindOutput(std::uint32_t name, std::uint32_t version);
     static void outputScale(void* data, wl_output* output, std::int32_t factor);
+    static void outputMode(void* data, wl_output* output, std::uint32_t flags, std::int32_t width,
+                           std::int32_t height, std::int32_t refresh);
 
     wl_display* display_ = nullptr;
     wl_registry* registry_ = nullptr;
@@ -75,4 +80,5 @@ private:
     std::uint32_t seatName_ = 0;
     std::map<std::uint32_t, wl_output*> outputs_;
     OutputScales scales_;
+    std::map<std::uint32_t, std::pair<int, int>> modes_;
 };

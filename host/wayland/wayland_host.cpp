@@ -93,7 +93,9 @@ int WaylandHost::connect() {
                      connection_->compositor() ? "xdg_wm_base (xdg-shell)" : "wl_compositor");
         return exitCode(ExitStatus::MissingProtocol);
     }
-    // The outputs' scales arrive after they are bound.
+    // The seat's devices and the outputs' scales arrive after they are bound:
+    // listen before asking.
+    input_ = std::make_unique<WaylandInput>(connection_->seat(), request_.fullscreen);
     if (!connection_->roundtrip())
         return connectionLost();
     if (request_.fullscreen && !connection_->output(request_.outputName))
@@ -128,7 +130,6 @@ int WaylandHost::makeContext() {
 }
 
 int WaylandHost::openSurface() {
-    input_ = std::make_unique<WaylandInput>(connection_->seat(), request_.fullscreen);
     WaylandWindow::Request wanted;
     if (request_.fullscreen) {
         wanted.fullscreenOn = connection_->output(request_.outputName);
@@ -136,6 +137,15 @@ int WaylandHost::openSurface() {
     }
     wanted.width = request_.width;
     wanted.height = request_.height;
+    // A compositor may configure a full screen 0 x 0 first: the output's size
+    // is then the best guess, not the window's.
+    const auto [modeWidth, modeHeight] = connection_->outputMode(request_.outputName);
+    if (request_.fullscreen && modeWidth > 0 && modeHeight > 0) {
+        connection_->scales().setPreferred(request_.outputName);
+        const int scale = connection_->scales().surfaceScale();
+        wanted.width = logicalSide(modeWidth, scale);
+        wanted.height = logicalSide(modeHeight, scale);
+    }
     window_ = std::make_unique<WaylandWindow>(*connection_, wanted);
     if (!window_->waitConfigured())
         return connectionLost();
