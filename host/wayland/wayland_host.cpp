@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <optional>
-#include <poll.h>
 #include <wayland-client.h>
 
 namespace {
@@ -55,7 +54,6 @@ private:
     int loop();
     // The run's state after events were dispatched: an exit status, or notEnded.
     int check();
-    bool dispatch();
     int connectionLost();
     bool teardown();
 };
@@ -82,8 +80,10 @@ int WaylandHost::run() {
 
 int WaylandHost::connect() {
     std::string error;
-    connection_ = WaylandConnection::connect(error);
+    connection_ = WaylandConnection::connect(error, signals_.fd());
     if (!connection_) {
+        if (signals_.pending())
+            return exitCode(ExitStatus::Ok);
         std::fprintf(stderr, "veltrane: %s\n", error.c_str());
         return exitCode(ExitStatus::Environment);
     }
@@ -97,7 +97,7 @@ int WaylandHost::connect() {
     // listen before asking.
     input_ = std::make_unique<WaylandInput>(connection_->seat(), request_.fullscreen);
     if (!connection_->roundtrip())
-        return connectionLost();
+        return signals_.pending() ? exitCode(ExitStatus::Ok) : connectionLost();
     if (request_.fullscreen && !connection_->output(request_.outputName))
         return OutputChildren::outputGoneStatus;
     connection_->onOutputRemoved = [this](std::uint32_t name) {
@@ -148,7 +148,7 @@ int WaylandHost::openSurface() {
     }
     window_ = std::make_unique<WaylandWindow>(*connection_, wanted);
     if (!window_->waitConfigured())
-        return connectionLost();
+        return signals_.pending() ? exitCode(ExitStatus::Ok) : connectionLost();
     window_->takeResized();
     std::string error;
     target_ = WaylandSurfaceTarget::create(eglDisplay_, *gl_, window_->surface(), window_->size(),
@@ -169,28 +169,9 @@ int WaylandHost::loop() {
         const int status = check();
         if (status != notEnded)
             return status;
-        if (!dispatch())
+        if (!connection_->dispatch(pollMilliseconds))
             return connectionLost();
     }
-}
-
-// One wait for events, read so that the EGL driver's own reads on the
-// simulation thread (on its queue) and ours never steal from each other.
-bool WaylandHost::dispatch() {
-    wl_display* display = connection_->display();
-    while (wl_display_prepare_read(display) != 0)
-        if (wl_display_dispatch_pending(display) < 0)
-            return false;
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-        wl_display_cancel_read(display);
-        return false;
-    }
-    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
-    const int ready = poll(fds, signals_.fd() >= 0 ? 2 : 1, pollMilliseconds);
-    if (ready > 0 && fds[0].revents != 0)
-        return wl_display_read_events(display) >= 0;
-    wl_display_cancel_read(display);
-    return true;
 }
 
 int WaylandHost::check() {
