@@ -2,25 +2,23 @@
 
 #include "host/linux/signal_pipe.h"
 #include "host/wayland/fullscreen_parent.h"
+#include "host/wayland/wayland_connection.h"
 #include "host/wayland/wayland_host.h"
 #include "kernel/kernel_exceptions.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <wayland-client.h>
+#include <string>
 
 bool waylandCompositorAvailable() {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     if (!name || !*name)
         return false;
-    wl_display* display = wl_display_connect(nullptr);
-    if (!display)
-        return false;
-    // Something listening that is no compositor fails the roundtrip.
-    const bool answers = wl_display_roundtrip(display) >= 0;
-    wl_display_disconnect(display);
-    return answers;
+    // Something listening that is no compositor, or never answers, fails the
+    // connection's bounded roundtrip instead of hanging the start.
+    std::string error;
+    return WaylandConnection::connect(error, -1) != nullptr;
 }
 
 ExitStatus runWaylandMode(const WaylandOptions& options) {
