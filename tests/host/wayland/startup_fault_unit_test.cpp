@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <wayland-server.h>
 
 namespace {
 
@@ -42,6 +44,35 @@ private:
     std::string path_;
     int fd_ = -1;
     bool bound_ = false;
+};
+
+// A compositor that offers wl_compositor and wl_output but no xdg_wm_base,
+// served on a thread of the test.
+class ShelllessCompositor {
+public:
+    ShelllessCompositor() {
+        display_ = wl_display_create();
+        socket_ = wl_display_add_socket_auto(display_);
+        wl_global_create(display_, &wl_compositor_interface, 4, nullptr, bindNothing);
+        wl_global_create(display_, &wl_output_interface, 2, nullptr, bindNothing);
+        thread_ = std::thread([this] { wl_display_run(display_); });
+    }
+    ~ShelllessCompositor() {
+        wl_display_terminate(display_);
+        thread_.join();
+        wl_display_destroy(display_);
+    }
+    // Relative to $XDG_RUNTIME_DIR, as WAYLAND_DISPLAY may be.
+    const char* socket() const { return socket_; }
+
+private:
+    static void bindNothing(wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
+        // A resource without requests: the client never gets as far as using it.
+        wl_resource_create(client, &wl_compositor_interface, static_cast<int>(version), id);
+    }
+    wl_display* display_ = nullptr;
+    const char* socket_ = nullptr;
+    std::thread thread_;
 };
 
 double secondsSince(Clock::time_point start) {
@@ -93,4 +124,25 @@ TEST(WaylandStartup, ATerminationSignalDuringAStalledStartEndsItWithZero) {
         daemon.join();
         EXPECT_LT(secondsSince(start), 4.0) << "before the silence would have been given up on";
     }
+}
+
+TEST(WaylandStartup, ACompositorWithoutXdgShellIsReportedWithItsOwnStatus) {
+    const std::string runtime = "/tmp/veltrane-runtime-" + std::to_string(getpid());
+    mkdir(runtime.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    {
+        ShelllessCompositor compositor;
+        ASSERT_NE(compositor.socket(), nullptr);
+        setenv("WAYLAND_DISPLAY", compositor.socket(), 1);
+        EXPECT_TRUE(waylandCompositorAvailable());
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(runWaylandMode(WaylandOptions{}), ExitStatus::MissingProtocol);
+        WaylandOptions fullscreen;
+        fullscreen.fullscreen = true;
+        EXPECT_EQ(runWaylandMode(fullscreen), ExitStatus::MissingProtocol)
+            << "said once by the parent, before any child";
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("xdg_wm_base"), std::string::npos) << said;
+    }
+    rmdir(runtime.c_str());
 }
