@@ -1,8 +1,8 @@
 #pragma once
 
 #include "host/linux/exit_status.h"
+#include "host/linux/signal_pipe.h"
 #include "host/x11/animation.h"
-#include "host/x11/signal_pipe.h"
 #include "host/x11/x11_options.h"
 
 // Runs the window, full-screen or hack mode of `options` on the X display named
