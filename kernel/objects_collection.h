@@ -32,7 +32,6 @@ public:
     // Fills `out` with the live objects in ascending slot order.
     void objects(std::vector<NS_Object::Object*>& out) const;
 
-    std::size_t slotCount() const { return slots_.size(); }
     std::size_t liveCount() const { return slots_.size() - static_cast<std::size_t>(freeCount_); }
 
 private:

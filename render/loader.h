@@ -27,15 +27,14 @@ public:
     // Makes the drawing target's context current on this thread, sets up camera, light,
     // glow texture, material and fixed GL state, reseeds this thread's generator with the
     // clock's calendar seconds (after the texture, whose noise is therefore the same on
-    // every run) and subscribes to "Segment". Throws NS_AttributeHandler::Exception when
-    // there is no drawing target or its context cannot be made current, which fails the
-    // simulation so that the host can end the run.
+    // every run) and subscribes to "Segment". Without a drawing target, or when its
+    // context cannot be made current, the GL calls go nowhere and the model runs on
+    // exactly as it would: the saver stays up, black (the host can tell from the target).
     void start() override;
     void handleEvent(const NS_Events::Event& event) override;
 
-    // Read-only views for tools and tests.
+    // Read-only views for the render benchmark.
     const NS_ObjectIndex::ObjectIndexSet& strokeSet() const { return strokes; }
-    const MovingLight& movingLight() const { return light; }
     const GlowParticles& glowParticles() const { return particles; }
 
 private:

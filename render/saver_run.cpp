@@ -25,10 +25,6 @@ SaverRun::Claim::~Claim() {
     runLive.store(false, std::memory_order_release);
 }
 
-bool SaverRun::live() {
-    return runLive.load(std::memory_order_acquire);
-}
-
 bool SaverRun::Bound::makeCurrent() {
     const bool bound = host_.makeCurrent();
     if (!bound)

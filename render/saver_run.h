@@ -39,9 +39,10 @@ struct SaverRunSetup {
 // it made current, so the owner can delete the context afterwards.
 //
 // Threads: construction, finish() and destruction belong to the owner's
-// thread (never the simulation thread), and so do the queries below. Only one run may be live in a
-// process, because the values it installs are process-wide: building a second one while the first
-// is live throws std::logic_error and leaves the first untouched.
+// thread (never the simulation thread), and so do the queries below. Only one
+// run may be live in a process, because the values it installs are process-
+// wide: building a second one while the first is live throws std::logic_error
+// and leaves the first untouched.
 //
 // Teardown order: finish() stops the simulation thread and destroys the
 // universe (objects, then handlers); only the destructor gives the process-
@@ -84,9 +85,6 @@ public:
     // The universe, until finish(); null afterwards. Objects and handlers may
     // be read from the owner's thread once waitUntilEnded returned true.
     NS_Universe::Universe* universe() { return universe_.get(); }
-
-    // True while a run is live anywhere in the process.
-    static bool live();
 
 private:
     // The installed target: forwards to the host's, and notes a failed bind

@@ -42,10 +42,6 @@ public:
         minute_.store(minute, std::memory_order_relaxed);
         seconds_.store(seconds, std::memory_order_relaxed);
     }
-    void setTime(int hour, int minute) {
-        hour_.store(hour, std::memory_order_relaxed);
-        minute_.store(minute, std::memory_order_relaxed);
-    }
 
     HourMinute localHourMinute() const override {
         return HourMinute{hour_.load(std::memory_order_relaxed),

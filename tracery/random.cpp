@@ -18,7 +18,3 @@ double random01() {
 void seedRandom(std::uint32_t seed) {
     state = seed;
 }
-
-std::uint32_t randomState() {
-    return state;
-}

@@ -16,7 +16,3 @@ double random01();
 
 // Sets the calling thread's state.
 void seedRandom(std::uint32_t seed);
-
-// The calling thread's current state (for tests and tools: save, then restore
-// with seedRandom).
-std::uint32_t randomState();

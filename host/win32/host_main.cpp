@@ -1,10 +1,11 @@
 #include "host/win32/host_main.h"
-#include "host/win32/run_saver.h"
 
+#include "host/win32/about_dialog.h"
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"
-#include "host/win32/password_verifier.h"
+#include "host/win32/run_saver.h"
 #include "host/win32/saver_command.h"
+#include "host/win32/win9x_password.h"
 
 #include <commctrl.h>
 

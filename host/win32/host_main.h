@@ -1,7 +1,5 @@
 #pragma once
 
-#include "host/win32/saver_command.h" // ParseWindowHandle
-
 #include <windows.h>
 
 // The process entry: skips the program name on the wide command line, runs

@@ -59,6 +59,16 @@ public:
         SYSTEM_POWER_STATUS status{};
         return GetSystemPowerStatus(&status) ? status.ACLineStatus : BYTE{255};
     }
+
+    HGLRC createGLContext(HDC dc) override {
+        return wglCreateContext(dc);
+    }
+    bool makeGLContextCurrent(HDC dc, HGLRC context) override {
+        return wglMakeCurrent(dc, context) != FALSE;
+    }
+    void deleteGLContext(HGLRC context) override {
+        wglDeleteContext(context);
+    }
 };
 
 Win32HostSystem realSystem;

@@ -4,9 +4,10 @@
 
 // What the screen-saver runtime asks of the operating system beyond plain
 // windowing: the platform family, the password setting and libraries, the
-// saver-running flag, the tick count, the cursor and the power line. The 9x
-// family's paths are dead on NT-family Windows and under Wine; behind this
-// seam a fake system drives them in tests.
+// saver-running flag, the tick count, the cursor, the power line and the
+// saver window's OpenGL context. The 9x family's paths are dead on NT-family
+// Windows and under Wine, and a context that cannot be bound is rare; behind
+// this seam a fake system drives them in tests.
 class HostSystem {
 public:
     virtual ~HostSystem() = default;
@@ -25,6 +26,14 @@ public:
     virtual POINT cursorPosition() = 0;
     // ACLineStatus, or 255 when the power status cannot be read.
     virtual BYTE acLineStatus() = 0;
+
+    // wglCreateContext: null when none can be made.
+    virtual HGLRC createGLContext(HDC dc) = 0;
+    // wglMakeCurrent for the calling thread; a null context releases the
+    // thread's. The one member called on the simulation thread.
+    virtual bool makeGLContextCurrent(HDC dc, HGLRC context) = 0;
+    // wglDeleteContext; the context is current on no thread by then.
+    virtual void deleteGLContext(HGLRC context) = 0;
 };
 
 // The system in use; the real one unless a test installed another. Not owned.

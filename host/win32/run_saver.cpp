@@ -3,7 +3,7 @@
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"
 #include "host/win32/host_window_proc.h"
-#include "host/win32/password_verifier.h"
+#include "host/win32/win9x_password.h"
 
 namespace {
 
@@ -50,50 +50,62 @@ void pumpUntilQuit(HWND window, bool preview, MSG& message) {
         KillTimer(nullptr, parentWatch);
 }
 
+WNDCLASSW saverClass(HINSTANCE instance) {
+    WNDCLASSW saverClass{};
+    saverClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    saverClass.lpfnWndProc = HostWindowProc;
+    saverClass.hInstance = instance;
+    saverClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(SaverIconResource));
+    saverClass.hCursor = nullptr;
+    saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    saverClass.lpszClassName = SaverClassName;
+    return saverClass;
+}
+
+// Null when the class cannot be registered or the window not created.
+HWND createSaverWindow(const WNDCLASSW& windowClass, HWND parent, const RECT& rect) {
+    const HINSTANCE instance = windowClass.hInstance;
+    if (RegisterClassW(&windowClass) == 0)
+        return nullptr;
+    if (parent != nullptr)
+        return CreateWindowExW(0, SaverClassName, PreviewTitle,
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, rect.right,
+                               rect.bottom, parent, nullptr, instance, nullptr);
+    return CreateWindowExW(WS_EX_TOPMOST, SaverClassName, FullScreenTitle,
+                           WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, rect.left,
+                           rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                           nullptr, instance, nullptr);
+}
+
+// A full-screen saver already running is brought to the front instead.
+bool activateRunningSaver() {
+    HWND running = FindWindowW(SaverClassName, FullScreenTitle);
+    if (running == nullptr || !IsWindow(running))
+        return false;
+    SetForegroundWindow(running);
+    return true;
+}
+
 } // namespace
 
 int RunSaver(HWND parent) {
     HostState& state = hostState();
-
-    WNDCLASSW saverClass{};
-    saverClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    saverClass.lpfnWndProc = HostWindowProc;
-    saverClass.hInstance = state.instance;
-    saverClass.hIcon = LoadIconW(state.instance, MAKEINTRESOURCEW(SaverIconResource));
-    saverClass.hCursor = nullptr;
-    saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    saverClass.lpszClassName = SaverClassName;
-
+    const WNDCLASSW windowClass = saverClass(state.instance);
     RECT rect{};
     if (parent != nullptr) {
         GetClientRect(parent, &rect);
-        state.inPreview = true;
+        state.rules.inPreview = true;
     } else {
         rect = fullScreenRect();
-        HWND running = FindWindowW(SaverClassName, FullScreenTitle);
-        if (running != nullptr && IsWindow(running)) {
-            SetForegroundWindow(running);
+        if (activateRunningSaver())
             return 0;
-        }
-        state.acLineStatus = hostSystem().acLineStatus();
+        state.power.acLineStatus = hostSystem().acLineStatus();
         LoadPasswordVerifier();
     }
-    state.autoPlayMessage = state.on9xFamily ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
+    state.rules.autoPlayMessage =
+        state.on9xFamily ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
 
-    HWND window = nullptr;
-    if (RegisterClassW(&saverClass) != 0) {
-        if (parent != nullptr)
-            window = CreateWindowExW(0, SaverClassName, PreviewTitle,
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, rect.right,
-                                     rect.bottom, parent, nullptr, state.instance, nullptr);
-        else
-            window =
-                CreateWindowExW(WS_EX_TOPMOST, SaverClassName, FullScreenTitle,
-                                WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                                nullptr, nullptr, state.instance, nullptr);
-    }
-
+    HWND window = createSaverWindow(windowClass, parent, rect);
     MSG message{};
     if (window != nullptr) {
         if (parent == nullptr)
@@ -108,12 +120,4 @@ int RunSaver(HWND parent) {
     if (state.runFailed)
         return -1;
     return window != nullptr ? static_cast<int>(message.wParam) : 0;
-}
-
-int ShowAboutBox(HWND parent) {
-    HostState& state = hostState();
-    if (!PrepareDialogClasses(state.instance))
-        return 0;
-    return static_cast<int>(DialogBoxParamW(state.instance, MAKEINTRESOURCEW(AboutDialogResource),
-                                            parent, AboutDialogProc, 0));
 }

@@ -8,10 +8,6 @@ const wchar_t* skipSpaces(const wchar_t* at) {
 }
 } // namespace
 
-const wchar_t* NextCodeUnit(const wchar_t* at) {
-    return *at == L'\0' ? at : at + 1;
-}
-
 const wchar_t* SkipProgramName(const wchar_t* commandLine, NextCharacter next) {
     const wchar_t* at = commandLine;
     if (*at == L'"') {

@@ -23,11 +23,9 @@ struct SaverCommand {
     std::uint32_t window = 0;
 };
 
-// Steps to the next character of a wide string; the runtime passes the
-// platform's own (CharNextW), tests and fuzzers the plain one-unit step.
+// Steps to the next character of a wide string: the runtime passes the
+// platform's own (CharNextW), a fuzzer a plain one-unit step.
 using NextCharacter = const wchar_t* (*)(const wchar_t*);
-
-const wchar_t* NextCodeUnit(const wchar_t* at);
 
 // The command tail after the program name and the blanks that follow it: a
 // quoted name ends at its closing quote (or the end), an unquoted one at the

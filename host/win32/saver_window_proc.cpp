@@ -1,11 +1,12 @@
 #include "host/win32/saver_window_proc.h"
 
+#include "host/win32/host_default_proc.h"
 #include "host/win32/host_state.h"
-#include "host/win32/host_window_proc.h"
+#include "host/win32/host_system.h"
 #include "host/win32/wgl_drawing_target.h"
-#include "kernel/universe.h"
 #include "render/saver_run.h"
 
+#include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -39,7 +40,7 @@ void createContext(HWND window) {
     const PIXELFORMATDESCRIPTOR format = saverPixelFormat();
     const int chosen = ChoosePixelFormat(deviceContext, &format);
     SetPixelFormat(deviceContext, chosen, &format);
-    renderingContext = wglCreateContext(deviceContext);
+    renderingContext = hostSystem().createGLContext(deviceContext);
     if (renderingContext == nullptr) {
         MessageBoxW(window, L"Screen saver can't set an appropriate OpenGL mode", L"Open GL error",
                     MB_OK);
@@ -56,13 +57,16 @@ void createContext(HWND window) {
 // context is deleted.
 void releaseContext(HWND window) {
     KillTimer(window, SimulationWatchTimer);
-    const bool finishedCleanly = run == nullptr || run->finish();
-    const std::string teardownError = finishedCleanly ? std::string() : run->teardownError();
+    std::exception_ptr teardownFailure;
+    try {
+        DestroyUniverse();
+    } catch (...) {
+        teardownFailure = std::current_exception();
+    }
     if (renderingContext != nullptr) {
-        wglDeleteContext(renderingContext);
+        hostSystem().deleteGLContext(renderingContext);
         renderingContext = nullptr;
     }
-    run.reset(); // gives the drawing target back
     target.reset();
     if (deviceContextHeld) {
         ReleaseDC(window, deviceContext);
@@ -71,8 +75,8 @@ void releaseContext(HWND window) {
     }
     // After the context and device context are given back: the host's guard
     // ends the run with -1.
-    if (!finishedCleanly)
-        throw std::runtime_error("the saver's teardown failed: " + teardownError);
+    if (teardownFailure)
+        std::rethrow_exception(teardownFailure);
 }
 
 // A run that cannot draw, or whose simulation died, would leave a frozen
@@ -97,7 +101,7 @@ void noteBlackRun(HWND window) {
 // itself as for a destroyed parent.
 bool watch(HWND window) {
     noteBlackRun(window);
-    if (!hostState().inPreview)
+    if (!hostState().rules.inPreview)
         return false;
     HWND parent = GetParent(window);
     if (parent != nullptr && IsWindow(parent))
@@ -109,12 +113,8 @@ bool watch(HWND window) {
 } // namespace
 
 void CreateUniverse() {
-    CreateUniverse(target.get());
-}
-
-void CreateUniverse(DrawingTarget* on) {
     SaverRunSetup setup;
-    setup.target = on;
+    setup.target = target.get();
     blackNoted = false;
     run = std::make_unique<SaverRun>(setup);
 }
@@ -125,22 +125,6 @@ void DestroyUniverse() {
     std::unique_ptr<SaverRun> ending = std::move(run);
     if (ending != nullptr && !ending->finish())
         throw std::runtime_error("the saver's teardown failed: " + ending->teardownError());
-}
-
-NS_Universe::Universe* currentUniverse() {
-    return run != nullptr ? run->universe() : nullptr;
-}
-
-SaverRun* currentSaverRun() {
-    return run.get();
-}
-
-HDC saverDC() {
-    return deviceContext;
-}
-
-HGLRC saverGLContext() {
-    return renderingContext;
 }
 
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

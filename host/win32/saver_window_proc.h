@@ -2,12 +2,6 @@
 
 #include <windows.h>
 
-class DrawingTarget;
-class SaverRun;
-namespace NS_Universe {
-class Universe;
-}
-
 // The saver's side of the window: on creation an OpenGL context and the
 // universe (which starts the simulation thread); on the first of WM_CLOSE and
 // WM_DESTROY the universe goes first, then the context, then the device
@@ -19,17 +13,10 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // thread releases the GL context after its last frame. If construction
 // throws, nothing is kept and the exception propagates.
 void CreateUniverse();
-// The same run drawing on the given target (not owned; must outlive the run).
-void CreateUniverse(DrawingTarget* on);
 // Finishes the run, if any, and gives its drawing target back; harmless when
-// there is none.
+// there is none. When it returns no thread uses the GL context. Throws
+// std::runtime_error when the teardown failed (the run is gone all the same).
 void DestroyUniverse();
-NS_Universe::Universe* currentUniverse();
-SaverRun* currentSaverRun();
-
-// The window's device context and rendering context, null when absent.
-HDC saverDC();
-HGLRC saverGLContext();
 
 // How often the window thread looks whether the run has failed or cannot
 // draw (the saver then turns black and stays until its closing rules end

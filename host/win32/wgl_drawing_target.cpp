@@ -1,11 +1,13 @@
 #include "host/win32/wgl_drawing_target.h"
 
+#include "host/win32/host_system.h"
+
 bool WglDrawingTarget::makeCurrent() {
-    return wglMakeCurrent(dc_, context_) != FALSE;
+    return hostSystem().makeGLContextCurrent(dc_, context_);
 }
 
 void WglDrawingTarget::releaseCurrent() {
-    wglMakeCurrent(nullptr, nullptr);
+    hostSystem().makeGLContextCurrent(nullptr, nullptr);
 }
 
 void WglDrawingTarget::present() {

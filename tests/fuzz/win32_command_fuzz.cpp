@@ -3,10 +3,17 @@
 #include "host/win32/saver_command.h"
 #include "tests/fuzz/fuzz_input.h"
 
+namespace {
+// CharNextW's contract without the system: never past the terminator.
+const wchar_t* nextCodeUnit(const wchar_t* at) {
+    return *at == L'\0' ? at : at + 1;
+}
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::wstring line = fuzzWideString(data, size);
     const wchar_t* begin = line.c_str();
-    const wchar_t* tail = SkipProgramName(begin, &NextCodeUnit);
+    const wchar_t* tail = SkipProgramName(begin, &nextCodeUnit);
     FUZZ_REQUIRE(tail >= begin && tail <= begin + line.size());
     FUZZ_REQUIRE(*tail == L'\0' || *tail > L' ');
     const SaverCommand command = ScanSaverCommand(tail);

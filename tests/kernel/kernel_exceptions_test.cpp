@@ -1,3 +1,5 @@
+#include "tests/kernel/catch_all_guard.h"
+
 #include "kernel/kernel_exceptions.h"
 #include "kernel/object_index.h"
 
@@ -15,16 +17,7 @@ struct LateError {};
 
 const NS_KernelExceptions::ExceptionRegistration<ModuleError> moduleRegistration("ModuleError");
 
-template <class F> std::string guard(F&& body) {
-    try {
-        body();
-    } catch (...) {
-        const std::string what = NS_KernelExceptions::describeCurrentException();
-        NS_KernelExceptions::freeCurrentException();
-        return what;
-    }
-    return "nothing thrown";
-}
+using kernel_test::catchAllGuard;
 
 } // namespace
 
@@ -37,7 +30,7 @@ TEST(KernelExceptions, GuardsNameAndFreeEveryRegisteredTypeOnAnyThread) {
     for (std::vector<std::string>& names : seen)
         threads.emplace_back([&names] {
             for (int i = 0; i < 200; ++i)
-                names.push_back(guard([] { throw new ModuleError(); }));
+                names.push_back(catchAllGuard([] { throw new ModuleError(); }));
         });
     threads.emplace_back([] {
         NS_KernelExceptions::ExceptionRegistration<LateError> late("LateError");
@@ -47,8 +40,9 @@ TEST(KernelExceptions, GuardsNameAndFreeEveryRegisteredTypeOnAnyThread) {
         t.join();
     for (const std::vector<std::string>& names : seen)
         EXPECT_EQ(names, std::vector<std::string>(200, "ModuleError"));
-    EXPECT_EQ(guard([] { throw new LateError(); }), "LateError");
-    EXPECT_EQ(guard([] { throw new NS_ObjectIndex::Exception(); }), "NS_ObjectIndex::Exception");
-    EXPECT_EQ(guard([] { throw std::runtime_error("plain"); }), "plain");
-    EXPECT_EQ(guard([] { throw 1; }), "an unknown exception");
+    EXPECT_EQ(catchAllGuard([] { throw new LateError(); }), "LateError");
+    EXPECT_EQ(catchAllGuard([] { throw new NS_ObjectIndex::Exception(); }),
+              "NS_ObjectIndex::Exception");
+    EXPECT_EQ(catchAllGuard([] { throw std::runtime_error("plain"); }), "plain");
+    EXPECT_EQ(catchAllGuard([] { throw 1; }), "an unknown exception");
 }

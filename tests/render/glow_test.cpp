@@ -1,6 +1,6 @@
 #include "render/glow_particles.h"
 #include "render/glow_texture.h"
-#include "tests/render/random_probe.h"
+#include "tests/tracery/random_replay.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,8 @@ TEST(GlowTexture, IsTheSameEveryRunAndFallsOffFromACentreOfOneWithinTheNoise) {
     std::thread([&] { first = makeGlowTexels(); }).join();
     ASSERT_EQ(first.size(), 128u * 128u);
     seedRandom(1); // a new thread's generator starts at 1: every run draws the same texels
-    std::uint32_t afterOnePerTexel = 0;
-    peekDraws(128 * 128, &afterOnePerTexel);
     EXPECT_EQ(makeGlowTexels(), first);
-    EXPECT_EQ(randomState(), afterOnePerTexel);
+    EXPECT_EQ(drawsSince(1), 128 * 128) << "one draw per texel";
 
     auto at = [&](int i, int j) { return double{first[static_cast<std::size_t>(i * 128 + j)]}; };
     EXPECT_EQ(at(64, 64), 1.0);
@@ -39,19 +37,19 @@ TEST(GlowTexture, IsTheSameEveryRunAndFallsOffFromACentreOfOneWithinTheNoise) {
 
 // A newborn's fields come from seven draws in field order; the picture depends on that order.
 TEST(GlowParticles, SpawnDrawsEveryFrameAndBirthsAtMostOneUpToTheCapFromSevenDraws) {
-    seedRandom(777);
+    std::uint32_t state = 777;
+    seedRandom(state);
     GlowParticles particles;
     int births = 0, lowDrawsAtCap = 0;
     for (int frame = 0; frame < 5000; ++frame) {
-        std::uint32_t afterOne = 0, afterEight = 0;
-        peekDraws(1, &afterOne);
-        const std::vector<double> u = peekDraws(8, &afterEight);
+        const std::vector<double> u = drawsFrom(state, 8);
         const std::size_t before = particles.size();
         particles.spawn();
         const bool born = particles.size() == before + 1;
         ASSERT_TRUE(born || particles.size() == before);
         ASSERT_EQ(born, u[0] < 0.1 && before < GlowParticles::maximum) << frame;
-        ASSERT_EQ(randomState(), born ? afterEight : afterOne) << "one draw, seven more if born";
+        ASSERT_EQ(drawsSince(state, 8), born ? 8 : 1) << "one draw, seven more if born";
+        state = advanced(state, born ? 8 : 1);
         births += born;
         lowDrawsAtCap += u[0] < 0.1 && before == GlowParticles::maximum;
         if (!born)

@@ -1,5 +1,5 @@
 #include "render/moving_light.h"
-#include "tests/render/random_probe.h"
+#include "tests/tracery/random_replay.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,7 @@
 
 TEST(MovingLight, FirstFrameSetsTheRestingTargetAndPicksAGoalXFirst) {
     seedRandom(5);
-    std::uint32_t afterTwo = 0;
-    const std::vector<double> u = peekDraws(2, &afterTwo);
+    const std::vector<double> u = drawsFrom(5, 2);
     MovingLight light;
     light.advance();
     EXPECT_DOUBLE_EQ(light.fade, 0.001);
@@ -17,7 +16,7 @@ TEST(MovingLight, FirstFrameSetsTheRestingTargetAndPicksAGoalXFirst) {
     EXPECT_EQ(light.goal, Vector2D(2 * u[0] - 1, 1.5 * u[1] - 0.75));
     EXPECT_DOUBLE_EQ(light.velocity.x, 0.0002 * light.goal.x);
     EXPECT_DOUBLE_EQ(light.position.y, 0.0002 * light.goal.y);
-    EXPECT_EQ(randomState(), afterTwo);
+    EXPECT_EQ(drawsSince(5), 2);
 }
 
 TEST(MovingLight, LevelStepsTowardItsTargetAndRedrawsItOnlyWhenClose) {
@@ -27,24 +26,22 @@ TEST(MovingLight, LevelStepsTowardItsTargetAndRedrawsItOnlyWhenClose) {
     light.target = 0.7;
     light.level = 0.1;
     seedRandom(31);
-    std::uint32_t afterOne = 0;
-    peekDraws(1, &afterOne);
     light.advance();
     EXPECT_DOUBLE_EQ(light.level, 0.25);
-    EXPECT_EQ(randomState(), 31u) << "far from target and goal: no draw";
+    EXPECT_EQ(drawsSince(31), 0) << "far from target and goal: no draw";
     EXPECT_DOUBLE_EQ(light.intensity, 0.25 * 0.15);
 
     light.level = 0.65; // within 0.1 of exactly 0.7: one draw for a new target
     light.advance();
     EXPECT_TRUE(light.target >= 0.7 && light.target <= 1.0) << light.target;
     EXPECT_EQ(light.level, 0.65) << "a re-draw frame does not move the level";
-    EXPECT_EQ(randomState(), afterOne);
+    EXPECT_EQ(drawsSince(31), 1);
 
     light.target = 0.95;
     light.level = 1.0; // close to a target that is not 0.7: back to rest, no draw
     light.advance();
     EXPECT_EQ(light.target, 0.7);
-    EXPECT_EQ(randomState(), afterOne);
+    EXPECT_EQ(drawsSince(31), 1);
     light.advance();
     EXPECT_DOUBLE_EQ(light.level, 0.85);
 }

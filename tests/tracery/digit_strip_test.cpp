@@ -1,4 +1,5 @@
-#include "kernel/kernel_exceptions.h"
+#include "tests/kernel/catch_all_guard.h"
+
 #include "resources/digit_strip_data.h"
 #include "tracery/bmp_reader.h"
 #include "tracery/digit_strip_decoder.h"
@@ -71,16 +72,7 @@ TEST(DigitStrip, RejectsMissingTruncatedMisshapenOrWrongDepthData) {
 // errors (under LSan an unfreed one is a leak).
 TEST(DigitStripErrors, AreNamedAndFreedByTheCatchAllGuards) {
     const std::uint8_t garbage[] = {'B', 'M', 0, 0};
-    const auto named = [](auto&& body) {
-        try {
-            body();
-        } catch (...) {
-            const std::string what = NS_KernelExceptions::describeCurrentException();
-            NS_KernelExceptions::freeCurrentException();
-            return what;
-        }
-        return std::string("nothing thrown");
-    };
+    const auto named = [](auto&& body) { return kernel_test::catchAllGuard(body); };
     EXPECT_EQ(named([&] { NS_BmpReader::decode8Bit(garbage, sizeof garbage); }),
               "NS_BmpReader::Exception");
     EXPECT_EQ(named([&] { NS_DigitStrip::decodeDigitStripBmp(garbage, sizeof garbage); }),

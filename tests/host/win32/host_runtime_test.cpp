@@ -1,21 +1,22 @@
 // The runtime's closing rules, power handling, command-line scanning and the
-// 9x family's password paths, run in-process against a fake system. The
-// window under test is a plain hidden window whose procedure is the runtime's
-// (installed after creation, so no OpenGL context or universe is made).
+// 9x family's password paths, and the saver's context and universe around a
+// window's life, run in-process against a fake system. The window under test
+// is a plain hidden window whose procedure is the runtime's (installed after
+// creation, so only a WM_CREATE sent by a test makes a context and a universe).
 #include <gtest/gtest.h>
 
+#include "host/win32/host_default_proc.h"
 #include "host/win32/host_main.h"
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"
 #include "host/win32/host_window_proc.h"
-#include "host/win32/password_verifier.h"
+#include "host/win32/saver_command.h"
 #include "host/win32/saver_window_proc.h"
-#include "host/win32/wgl_drawing_target.h"
-#include "kernel/universe.h"
-#include "render/saver_run.h"
+#include "host/win32/win9x_password.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,12 @@ struct FakeSystem final : HostSystem {
     POINT cursor{100, 100};
     BYTE acLine = 1;
     bool failing = false;
+    // The context is real; binding it (on the simulation thread) can be refused.
+    bool bindsRefused = false;
+    std::atomic<int> binds{0};
+    HGLRC created = nullptr;
+    bool deleted = false;
+    DWORD deleteError = 0;
 
     bool isWin9xFamily() override { return win9x; }
     bool readUsePassword(DWORD& value) override {
@@ -54,6 +61,18 @@ struct FakeSystem final : HostSystem {
         return cursor;
     }
     BYTE acLineStatus() override { return acLine; }
+    HGLRC createGLContext(HDC dc) override { return created = wglCreateContext(dc); }
+    bool makeGLContextCurrent(HDC dc, HGLRC context) override {
+        if (context == nullptr)
+            return wglMakeCurrent(nullptr, nullptr) != FALSE;
+        const bool bound = !bindsRefused && wglMakeCurrent(dc, context) != FALSE;
+        ++binds;
+        return bound;
+    }
+    void deleteGLContext(HGLRC context) override {
+        deleted = wglDeleteContext(context) != FALSE;
+        deleteError = GetLastError();
+    }
 };
 
 HWND window = nullptr;
@@ -164,7 +183,7 @@ TEST_F(HostRuntime, DeactivationCriticalResumeMonitorPowerAndMostPowerBroadcasts
         EXPECT_EQ(takeClose(), e.closes) << e.message << " " << e.wParam;
     }
 
-    hostState().acLineStatus = 1;
+    hostState().power.acLineStatus = 1;
     for (WPARAM event = 0; event <= 24; ++event) {
         if (event == PBT_APMPOWERSTATUSCHANGE)
             continue;
@@ -189,7 +208,7 @@ TEST_F(HostRuntime, FullScreenHidesTheCursorWhilePreviewKeepsItAndIgnoresEveryCl
     EXPECT_EQ(send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), HTCLIENT), TRUE);
     EXPECT_EQ(GetCursor(), nullptr);
 
-    hostState().inPreview = true;
+    hostState().rules.inPreview = true;
     SetCursor(arrow);
     system.cursor = {300, 300};
     for (UINT message :
@@ -214,15 +233,15 @@ TEST_F(HostRuntime, PasswordVerifierLoadsOnlyOn9xWithTheSettingAndRaisesTheRunni
     system.usePassword = 1;
     system.verifierPresent = false;
     LoadPasswordVerifier();
-    EXPECT_EQ(hostState().passwordLibrary, nullptr);
+    EXPECT_EQ(hostState().password.passwordLibrary, nullptr);
     EXPECT_EQ(system.freed, 1) << "a library without the entry point is released";
 
     system.verifierPresent = true;
     LoadPasswordVerifier();
-    ASSERT_NE(hostState().verifyPassword, nullptr);
+    ASSERT_NE(hostState().password.verifyPassword, nullptr);
     EXPECT_EQ(system.loaded.back(), L"PASSWORD.CPL");
     UnloadPasswordVerifier();
-    EXPECT_EQ(hostState().verifyPassword, nullptr);
+    EXPECT_EQ(hostState().password.verifyPassword, nullptr);
     EXPECT_EQ(system.runningFlags, (std::vector<bool>{true, false}));
 }
 
@@ -233,9 +252,9 @@ TEST_F(HostRuntime, RefusedPasswordKeepsTheSaverAndRetriesWithin200MsAreRefusedS
     EXPECT_EQ(verifyCalls, 1);
     EXPECT_FALSE(closePostedDuringVerify) << "input during the password request posted a close";
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_FALSE(hostState().closing);
-    EXPECT_EQ(hostState().mouseAnchor.x, 150);
-    EXPECT_EQ(hostState().mouseAnchor.y, 120);
+    EXPECT_FALSE(hostState().rules.closing);
+    EXPECT_EQ(hostState().rules.mouseAnchor.x, 150);
+    EXPECT_EQ(hostState().rules.mouseAnchor.y, 120);
 
     system.ticks += 199;
     EXPECT_EQ(send(WM_CLOSE), 0);
@@ -246,23 +265,23 @@ TEST_F(HostRuntime, RefusedPasswordKeepsTheSaverAndRetriesWithin200MsAreRefusedS
     // The accepted close goes on to destroy the window; keep ours.
     EXPECT_TRUE(VerifyBeforeClose(window));
     EXPECT_EQ(verifyCalls, 2);
-    EXPECT_TRUE(hostState().closing);
+    EXPECT_TRUE(hostState().rules.closing);
 }
 
 TEST_F(HostRuntime, VerifyAndAutoPlayAnswersFollowWhetherA9xVerifierIsLoaded) {
     hostState().on9xFamily = true;
-    hostState().autoPlayMessage = RegisterWindowMessageW(L"QueryCancelAutoPlay");
+    hostState().rules.autoPlayMessage = RegisterWindowMessageW(L"QueryCancelAutoPlay");
     EXPECT_EQ(send(VerifyMessage), 1) << "no verifier: the close may go on";
-    EXPECT_EQ(send(hostState().autoPlayMessage), 0);
+    EXPECT_EQ(send(hostState().rules.autoPlayMessage), 0);
     EXPECT_TRUE(takeClose());
-    hostState().checkingPassword = true;
+    hostState().password.checkingPassword = true;
     EXPECT_FALSE(VerifyBeforeClose(window)) << "a close while the password is asked for";
-    hostState().checkingPassword = false;
+    hostState().password.checkingPassword = false;
     EXPECT_TRUE(VerifyBeforeClose(window));
 
-    hostState().closing = false;
+    hostState().rules.closing = false;
     become9xWithPassword();
-    EXPECT_EQ(send(hostState().autoPlayMessage), 1);
+    EXPECT_EQ(send(hostState().rules.autoPlayMessage), 1);
     EXPECT_TRUE(takeClose());
     EXPECT_EQ(send(VerifyMessage), 0);
     verifyAnswer = TRUE;
@@ -285,36 +304,35 @@ TEST_F(HostRuntime, ExceptionsAtTheWindowProcedureOrOutOfTheModeEndTheRunWithMin
     EXPECT_EQ(system.runningFlags, (std::vector<bool>{false}));
 }
 
-TEST_F(HostRuntime, ARunThatCannotDrawStaysUpUntilItsClosingRulesEndIt) {
-    // No context can be bound through a handle that names none.
-    HDC dc = GetDC(window);
-    WglDrawingTarget unbindable(window, dc, reinterpret_cast<HGLRC>(static_cast<INT_PTR>(0x5a5a)));
-    CreateUniverse(&unbindable);
-    ASSERT_NE(currentSaverRun(), nullptr);
-    const DWORD start = GetTickCount();
-    while (!currentSaverRun()->cannotDraw() && GetTickCount() - start < 15000)
-        Sleep(10);
-    ASSERT_TRUE(currentSaverRun()->cannotDraw());
+TEST_F(HostRuntime, ARunThatCannotDrawTurnsBlackAndStaysUpUntilItsClosingRulesEndIt) {
+    system.bindsRefused = true;
     ShowWindow(window, SW_SHOWNOACTIVATE); // a hidden window has nothing to repaint
+    send(WM_CREATE);
     ValidateRect(window, nullptr);
+    RECT dirty{};
+    bool repainted = false;
+    for (const DWORD start = GetTickCount(); !repainted && GetTickCount() - start < 15000;) {
+        Sleep(10);
+        send(WM_TIMER, SimulationWatchTimer);
+        repainted = GetUpdateRect(window, &dirty, FALSE) != FALSE;
+    }
+    EXPECT_TRUE(repainted) << "not repainted black";
+    EXPECT_GT(system.binds.load(), 0);
     send(WM_TIMER, SimulationWatchTimer);
-    send(WM_TIMER, SimulationWatchTimer);
-    EXPECT_NE(currentUniverse(), nullptr) << "the saver ended itself";
+    EXPECT_TRUE(IsWindow(window));
     EXPECT_FALSE(hostState().runFailed);
     MSG quit{};
-    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    RECT dirty{};
-    EXPECT_TRUE(GetUpdateRect(window, &dirty, FALSE)) << "not repainted black";
-    EXPECT_FALSE(currentSaverRun()->failed());
-    DestroyUniverse();
-    ReleaseDC(window, dc);
-    EXPECT_FALSE(SaverRun::live());
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "the saver ended itself";
+    send(WM_KEYDOWN, 'A');
+    EXPECT_TRUE(takeClose()) << "a key no longer closes the black saver";
+    send(WM_DESTROY);
 }
 
 TEST_F(HostRuntime, APreviewWhoseParentIsGoneEndsWithZeroWhileAFullScreenSaverStays) {
     send(WM_TIMER, SimulationWatchTimer);
     EXPECT_TRUE(IsWindow(window)) << "a full-screen saver has no parent to lose";
-    hostState().inPreview = true;
+    hostState().rules.inPreview = true;
     send(WM_TIMER, SimulationWatchTimer);
     EXPECT_FALSE(IsWindow(window));
     MSG quit{};
@@ -325,21 +343,15 @@ TEST_F(HostRuntime, APreviewWhoseParentIsGoneEndsWithZeroWhileAFullScreenSaverSt
 
 TEST_F(HostRuntime, TheSimulationThreadLetsGoOfTheContextSoTheWindowThreadCanDeleteIt) {
     send(WM_CREATE); // the saver's own creation: context, drawing target, universe
-    ASSERT_NE(saverGLContext(), nullptr);
-    ASSERT_NE(currentUniverse(), nullptr);
-    const DWORD start = GetTickCount();
-    while (currentUniverse()->ticksRun() < 3 && !currentUniverse()->simulationFailed() &&
-           GetTickCount() - start < 15000)
+    ASSERT_NE(system.created, nullptr);
+    for (const DWORD start = GetTickCount();
+         system.binds.load() == 0 && GetTickCount() - start < 15000;)
         Sleep(10);
-    ASSERT_FALSE(currentUniverse()->simulationFailed());
-    ASSERT_GE(currentUniverse()->ticksRun(), 3) << "the saver drew no frames";
-    DestroyUniverse();
-    // A context still current on the ended thread can be neither made current
-    // here nor deleted (ERROR_BUSY), and would stay allocated.
-    EXPECT_TRUE(wglMakeCurrent(saverDC(), saverGLContext())) << "error " << GetLastError();
-    wglMakeCurrent(nullptr, nullptr);
+    ASSERT_GT(system.binds.load(), 0) << "the simulation thread never bound the context";
     send(WM_DESTROY);
-    EXPECT_EQ(saverGLContext(), nullptr);
+    // A context still current on the ended thread cannot be deleted here
+    // (ERROR_BUSY), and would stay allocated.
+    EXPECT_TRUE(system.deleted) << "error " << system.deleteError;
 }
 
 } // namespace

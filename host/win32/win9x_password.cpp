@@ -1,4 +1,4 @@
-#include "host/win32/password_verifier.h"
+#include "host/win32/win9x_password.h"
 
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"
@@ -23,32 +23,32 @@ void SetSaverRunning(bool running) {
 }
 
 void UnloadPasswordVerifier() {
-    HostState& state = hostState();
-    if (!state.on9xFamily || state.passwordLibrary == nullptr)
+    PasswordState& password = hostState().password;
+    if (!hostState().on9xFamily || password.passwordLibrary == nullptr)
         return;
-    hostSystem().freeLibrary(state.passwordLibrary);
-    state.passwordLibrary = nullptr;
-    if (state.verifyPassword != nullptr) {
-        state.verifyPassword = nullptr;
+    hostSystem().freeLibrary(password.passwordLibrary);
+    password.passwordLibrary = nullptr;
+    if (password.verifyPassword != nullptr) {
+        password.verifyPassword = nullptr;
         SetSaverRunning(false);
     }
 }
 
 void LoadPasswordVerifier() {
-    HostState& state = hostState();
-    if (!state.on9xFamily)
+    PasswordState& password = hostState().password;
+    if (!hostState().on9xFamily)
         return;
-    if (state.passwordLibrary != nullptr)
+    if (password.passwordLibrary != nullptr)
         UnloadPasswordVerifier();
     DWORD usePassword = 0;
     if (!hostSystem().readUsePassword(usePassword) || usePassword == 0)
         return;
-    state.passwordLibrary = hostSystem().loadLibrary(L"PASSWORD.CPL");
-    if (state.passwordLibrary == nullptr)
+    password.passwordLibrary = hostSystem().loadLibrary(L"PASSWORD.CPL");
+    if (password.passwordLibrary == nullptr)
         return;
-    FARPROC entry = hostSystem().findEntry(state.passwordLibrary, "VerifyScreenSavePwd");
+    FARPROC entry = hostSystem().findEntry(password.passwordLibrary, "VerifyScreenSavePwd");
     if (entry != nullptr) {
-        state.verifyPassword = entryAs<VerifyPasswordProc>(entry);
+        password.verifyPassword = entryAs<VerifyPasswordProc>(entry);
         SetSaverRunning(true);
     } else {
         UnloadPasswordVerifier();
