@@ -55,6 +55,29 @@ XVisualInfo* ownVisual(Display* display, int screen) {
     return glXChooseVisual(display, screen, attributes);
 }
 
+// Tells the window manager what the new window is, hides the cursor over a
+// full screen and maps it.
+void showOwnWindow(Display* display, Window root, bool fullScreen, bool positioned, int x, int y,
+                   X11TargetWindow& target) {
+    X11WindowPlacement placement;
+    placement.fullScreen = fullScreen;
+    placement.positioned = positioned;
+    placement.x = x;
+    placement.y = y;
+    placement.width = target.width;
+    placement.height = target.height;
+    target.deleteWindow = announceToWindowManager(display, target.window, placement);
+
+    if (fullScreen) {
+        target.blankCursor = blankCursor(display, target.window);
+        XDefineCursor(display, target.window, target.blankCursor);
+    }
+    target.pointer = pointerOn(display, root);
+
+    XMapRaised(display, target.window);
+    XFlush(display);
+}
+
 ExitStatus createOwnWindow(Display* display, const X11Options& options, X11TargetWindow& target) {
     int& width = target.width;
     int& height = target.height;
@@ -98,24 +121,7 @@ ExitStatus createOwnWindow(Display* display, const X11Options& options, X11Targe
         return ExitStatus::Environment;
     }
     target.own = true;
-
-    X11WindowPlacement placement;
-    placement.fullScreen = fullScreen;
-    placement.positioned = options.positioned;
-    placement.x = x;
-    placement.y = y;
-    placement.width = width;
-    placement.height = height;
-    target.deleteWindow = announceToWindowManager(display, target.window, placement);
-
-    if (fullScreen) {
-        target.blankCursor = blankCursor(display, target.window);
-        XDefineCursor(display, target.window, target.blankCursor);
-    }
-    target.pointer = pointerOn(display, root);
-
-    XMapRaised(display, target.window);
-    XFlush(display);
+    showOwnWindow(display, root, fullScreen, options.positioned, x, y, target);
     return ExitStatus::Ok;
 }
 
