@@ -1,5 +1,7 @@
 #include "host/headless/egl_target.h"
 
+#include "host/egl/desktop_gl_context.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
@@ -7,30 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-std::string eglErrorText(const char* what) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%04x", static_cast<unsigned>(eglGetError()));
-    return std::string(what) + " (EGL error " + code + ")";
-}
-
-bool hasExtension(const char* list, const char* name) {
-    if (list == nullptr)
-        return false;
-    const std::size_t n = std::strlen(name);
-    for (const char* p = std::strstr(list, name); p != nullptr; p = std::strstr(p + 1, name)) {
-        const bool startOk = p == list || p[-1] == ' ';
-        const bool endOk = p[n] == '\0' || p[n] == ' ';
-        if (startOk && endOk)
-            return true;
-    }
-    return false;
-}
-} // namespace
-
 std::unique_ptr<EglTarget> EglTarget::create(int width, int height, std::string& error) {
     const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    if (!hasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
+    if (!hasEglExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
         error = "no EGL display: EGL_MESA_platform_surfaceless is not available "
                 "(install libegl-mesa0)";
         return nullptr;
@@ -55,41 +36,15 @@ std::unique_ptr<EglTarget> EglTarget::create(int width, int height, std::string&
     target->width_ = width;
     target->height_ = height;
 
-    if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
-        error = eglErrorText("EGL cannot bind desktop OpenGL");
+    const std::optional<DesktopGlContext> gl =
+        createDesktopGlContext(display, EGL_PBUFFER_BIT, "an RGB pbuffer", error);
+    if (!gl)
         return nullptr;
-    }
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
-                                       EGL_PBUFFER_BIT,
-                                       EGL_RENDERABLE_TYPE,
-                                       EGL_OPENGL_BIT,
-                                       EGL_RED_SIZE,
-                                       8,
-                                       EGL_GREEN_SIZE,
-                                       8,
-                                       EGL_BLUE_SIZE,
-                                       8,
-                                       EGL_DEPTH_SIZE,
-                                       24,
-                                       EGL_NONE};
-    EGLConfig config = nullptr;
-    EGLint count = 0;
-    if (eglChooseConfig(display, configAttributes, &config, 1, &count) != EGL_TRUE || count < 1) {
-        error = eglErrorText("no EGL config with an RGB pbuffer, depth buffer and OpenGL");
-        return nullptr;
-    }
+    target->context_ = gl->context;
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    target->surface_ = eglCreatePbufferSurface(display, config, surfaceAttributes);
+    target->surface_ = eglCreatePbufferSurface(display, gl->config, surfaceAttributes);
     if (target->surface_ == EGL_NO_SURFACE) {
         error = eglErrorText("EGL cannot create the pbuffer");
-        return nullptr;
-    }
-    // The fixed-function pipeline the Loader uses needs the compatibility profile.
-    const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                        EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-    target->context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
-    if (target->context_ == EGL_NO_CONTEXT) {
-        error = eglErrorText("EGL cannot create an OpenGL compatibility context");
         return nullptr;
     }
     return target;

@@ -1,10 +1,10 @@
 #include "host/x11/x11_host.h"
 
-#include "host/x11/frame_report.h"
+#include "host/linux/frame_report.h"
+#include "host/linux/mouse_travel.h"
+#include "host/linux/signal_pipe.h"
 #include "host/x11/glx_saver.h"
-#include "host/x11/mouse_travel.h"
 #include "host/x11/server_loss_guard.h"
-#include "host/x11/signal_pipe.h"
 #include "host/x11/x11_target_window.h"
 #include "host/x11/x_error_log.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "host/linux/signal_pipe.h"
 #include "host/x11/animation.h"
 #include "host/x11/command_line.h"
-#include "host/x11/signal_pipe.h"
 
 // Exit statuses of the Linux host.
 namespace HostExit {

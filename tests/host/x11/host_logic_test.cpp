@@ -1,6 +1,6 @@
 // The host's pure logic: its options and the pointer-travel closing rule.
 #include "host/x11/command_line.h"
-#include "host/x11/mouse_travel.h"
+#include "host/linux/mouse_travel.h"
 
 #include <gtest/gtest.h>
 

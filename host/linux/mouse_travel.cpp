@@ -1,4 +1,4 @@
-#include "host/x11/mouse_travel.h"
+#include "host/linux/mouse_travel.h"
 
 #include <cstdlib>
 

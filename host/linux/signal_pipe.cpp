@@ -1,4 +1,4 @@
-#include "host/x11/signal_pipe.h"
+#include "host/linux/signal_pipe.h"
 
 #include <cerrno>
 #include <csignal>
@@ -62,4 +62,16 @@ int SignalPipe::take() {
 bool SignalPipe::pending() const {
     pollfd fd = {pipeFds[0], POLLIN, 0};
     return pipeFds[0] >= 0 && poll(&fd, 1, 0) == 1;
+}
+
+bool SignalPipe::renewAfterFork() {
+    for (int& fd : pipeFds) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+    if (pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) == 0)
+        return true;
+    pipeFds[0] = pipeFds[1] = -1;
+    return false;
 }

@@ -3,8 +3,8 @@
 #include <initializer_list>
 
 // Turns termination signals into bytes on a pipe that the host's event loop
-// polls next to the X connection, so a signal ends the run through the normal
-// teardown (universe, then GL context, then window) instead of inside a signal
+// polls next to its display connection, so a signal ends the run through the normal
+// teardown (universe, then GL context, then window or surface) instead of inside a signal
 // handler. Signals may arrive on any thread, the simulation thread and the GL
 // driver's threads included; the handler only write()s, which is safe anywhere.
 // One instance per process; the previous handlers come back on destruction.
@@ -21,6 +21,10 @@ public:
     int take();
     // True if a signal is waiting to be taken. Never blocks.
     bool pending() const;
+    // In a child just forked (one thread, the signals blocked): a pipe of its
+    // own, so that its signals and its parent's no longer share one; the
+    // handlers stay. False if no pipe could be made (the child should give up).
+    bool renewAfterFork();
 
 private:
     static constexpr int maxSignals = 8;

@@ -1,4 +1,4 @@
-#include "host/x11/frame_report.h"
+#include "host/linux/frame_report.h"
 
 #include <cstdio>
 #include <cstdlib>

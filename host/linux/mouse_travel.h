@@ -10,9 +10,9 @@ public:
 
     void setAnchor(int x, int y);
 
-    // True when (x, y), in root-window coordinates, is beyond the threshold;
-    // the anchor then becomes (x, y). Without an anchor (the pointer was on
-    // another screen at start-up) the first position becomes the anchor.
+    // True when (x, y), in one coordinate space (the X root window, a Wayland surface), is beyond
+    // the threshold; the anchor then becomes (x, y). Without an anchor (the pointer was on another
+    // screen at start-up) the first position becomes the anchor.
     bool exceeded(int x, int y);
 
 private:

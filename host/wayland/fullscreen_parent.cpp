@@ -1,0 +1,174 @@
+#include "host/wayland/fullscreen_parent.h"
+
+#include "host/linux/exit_status.h"
+#include "host/linux/signal_pipe.h"
+#include "host/wayland/output_children.h"
+#include "host/wayland/wayland_connection.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <wayland-client.h>
+
+namespace {
+
+constexpr int pollMilliseconds = 100;
+// How long children get to end after SIGTERM before they are killed.
+constexpr auto termGrace = std::chrono::seconds(3);
+
+class FullscreenParent {
+public:
+    FullscreenParent(const SurfaceRequest& window, SignalPipe& signals)
+        : window_(window), signals_(signals) {}
+    int run();
+
+private:
+    SurfaceRequest window_;
+    SignalPipe& signals_;
+    std::unique_ptr<WaylandConnection> connection_;
+    OutputChildren children_;
+    int endStatus_ = 0;
+    bool ending_ = false;
+
+    void spawnAwaiting();
+    [[noreturn]] void runChild(std::uint32_t output, pid_t parent, const sigset_t& mask);
+    void reap(bool wait);
+    void endAll(int status);
+    bool waitForEvents();
+};
+
+int FullscreenParent::run() {
+    std::string error;
+    connection_ = WaylandConnection::connect(error);
+    if (!connection_) {
+        std::fprintf(stderr, "veltrane: %s\n", error.c_str());
+        return exitCode(ExitStatus::Environment);
+    }
+    if (!connection_->wmBase() || !connection_->compositor()) {
+        std::fprintf(stderr, "veltrane: the Wayland compositor \"%s\" offers no %s\n",
+                     WaylandConnection::displayName().c_str(),
+                     connection_->compositor() ? "xdg_wm_base (xdg-shell)" : "wl_compositor");
+        return exitCode(ExitStatus::MissingProtocol);
+    }
+    for (std::uint32_t name : connection_->outputNames())
+        children_.addOutput(name);
+    connection_->onOutputAdded = [this](std::uint32_t name) { children_.addOutput(name); };
+    connection_->onOutputRemoved = [this](std::uint32_t name) {
+        if (const std::optional<int> pid = children_.removeOutput(name))
+            kill(*pid, SIGTERM);
+    };
+    while (!ending_) {
+        spawnAwaiting();
+        if (!waitForEvents()) {
+            std::fprintf(stderr, "veltrane: lost the connection to the Wayland compositor \"%s\"\n",
+                         WaylandConnection::displayName().c_str());
+            endAll(exitCode(ExitStatus::Environment));
+            break;
+        }
+        reap(false);
+        if (children_.ending())
+            endAll(children_.endingStatus());
+    }
+    reap(true);
+    return endStatus_;
+}
+
+// Dispatches the parent's connection and takes signals; false once the
+// connection has failed.
+bool FullscreenParent::waitForEvents() {
+    wl_display* display = connection_->display();
+    if (wl_display_dispatch_pending(display) < 0 || wl_display_flush(display) < 0)
+        return errno == EAGAIN;
+    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
+    if (poll(fds, 2, pollMilliseconds) > 0 && fds[0].revents != 0 &&
+        wl_display_dispatch(display) < 0)
+        return false;
+    for (int signal = signals_.take(); signal != 0; signal = signals_.take())
+        if (signal != SIGCHLD)
+            endAll(exitCode(ExitStatus::Ok));
+    return true;
+}
+
+void FullscreenParent::spawnAwaiting() {
+    for (std::uint32_t output : children_.awaitingChild()) {
+        // Signals wait until the child has a pipe of its own.
+        sigset_t blocked;
+        sigset_t previous;
+        sigemptyset(&blocked);
+        for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGCHLD})
+            sigaddset(&blocked, signal);
+        sigprocmask(SIG_BLOCK, &blocked, &previous);
+        const pid_t parent = getpid();
+        std::fflush(nullptr);
+        const pid_t pid = fork();
+        if (pid == 0)
+            runChild(output, parent, previous);
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        if (pid < 0) {
+            std::fprintf(stderr, "veltrane: cannot start the saver for an output\n");
+            endAll(exitCode(ExitStatus::Environment));
+            return;
+        }
+        children_.childStarted(output, pid);
+    }
+}
+
+void FullscreenParent::runChild(std::uint32_t output, pid_t parent, const sigset_t& mask) {
+    // A parent killed outright must not leave its children drawing.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent)
+        _exit(exitCode(ExitStatus::Ok));
+    // The parent's connection is its own: close it without a word on it.
+    close(wl_display_get_fd(connection_->display()));
+    std::signal(SIGCHLD, SIG_DFL);
+    if (!signals_.renewAfterFork())
+        _exit(exitCode(ExitStatus::Environment));
+    sigprocmask(SIG_SETMASK, &mask, nullptr);
+    SurfaceRequest request = window_;
+    request.fullscreen = true;
+    request.outputName = output;
+    const int status = runWaylandSurface(request, signals_);
+    std::fflush(nullptr);
+    // Not exit(): the parent's objects copied into this process are not ours to destroy.
+    _exit(status);
+}
+
+void FullscreenParent::reap(bool wait) {
+    const auto deadline = std::chrono::steady_clock::now() + termGrace;
+    for (;;) {
+        int status = 0;
+        const pid_t pid = waitpid(-1, &status, WNOHANG);
+        if (pid > 0) {
+            children_.childEnded(pid, WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status))
+                                                        : std::nullopt);
+            continue;
+        }
+        if (!wait || pid < 0)
+            return; // nothing left to reap (ECHILD)
+        if (std::chrono::steady_clock::now() > deadline)
+            for (int live : children_.livePids())
+                kill(live, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void FullscreenParent::endAll(int status) {
+    if (!ending_)
+        endStatus_ = status;
+    ending_ = true;
+    for (int pid : children_.livePids())
+        kill(pid, SIGTERM);
+}
+
+} // namespace
+
+int runFullscreenParent(const SurfaceRequest& window, SignalPipe& signals) {
+    FullscreenParent parent(window, signals);
+    return parent.run();
+}

@@ -1,0 +1,20 @@
+#include "host/wayland/surface_size.h"
+
+#include <algorithm>
+
+namespace {
+int side(int configured, int fallback) {
+    return std::clamp(configured > 0 ? configured : fallback, 1, maxBufferSide);
+}
+} // namespace
+
+SurfaceSize chooseSurfaceSize(int configuredWidth, int configuredHeight, int fallbackWidth,
+                              int fallbackHeight, int scale) {
+    SurfaceSize size;
+    size.width = side(configuredWidth, fallbackWidth);
+    size.height = side(configuredHeight, fallbackHeight);
+    size.scale = std::clamp(scale, 1, 16);
+    while (size.scale > 1 && std::max(size.width, size.height) * size.scale > maxBufferSide)
+        --size.scale;
+    return size;
+}

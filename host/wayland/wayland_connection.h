@@ -1,0 +1,78 @@
+#pragma once
+
+#include "host/wayland/output_scales.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct wl_compositor;
+struct wl_display;
+struct wl_output;
+struct wl_registry;
+struct wl_seat;
+struct xdg_wm_base;
+
+// One client connection to the compositor named by $WAYLAND_DISPLAY and the
+// globals the host binds: wl_compositor, xdg_wm_base (whose pings it answers),
+// the first wl_seat and every wl_output, whose scales it keeps in scales().
+// Everything here runs on the thread that owns the connection; the EGL driver
+// uses the display from the simulation thread on a queue of its own.
+class WaylandConnection {
+public:
+    // Null with a message naming the display when no compositor answers there
+    // (nothing listening, not a Wayland socket, or gone at once).
+    static std::unique_ptr<WaylandConnection> connect(std::string& error);
+    ~WaylandConnection();
+    WaylandConnection(const WaylandConnection&) = delete;
+    WaylandConnection& operator=(const WaylandConnection&) = delete;
+
+    // The display's name as the user gave it, for messages.
+    static std::string displayName();
+
+    wl_display* display() const { return display_; }
+    wl_compositor* compositor() const { return compositor_; }
+    xdg_wm_base* wmBase() const { return wmBase_; }
+    wl_seat* seat() const { return seat_; }
+    int compositorVersion() const { return compositorVersion_; }
+    // The bound output of that registry name, or null.
+    wl_output* output(std::uint32_t name) const;
+    // The registry names of the bound outputs, in ascending order.
+    std::vector<std::uint32_t> outputNames() const;
+    // The registry name of a bound output, or 0.
+    std::uint32_t outputName(const wl_output* output) const;
+    OutputScales& scales() { return scales_; }
+
+    // Called as outputs come and go (after the output's own bookkeeping).
+    std::function<void(std::uint32_t name)> onOutputAdded;
+    std::function<void(std::uint32_t name)> onOutputRemoved;
+    // Called when a scale changed (an output's, or because one went).
+    std::function<void()> onScaleChanged;
+
+    // Waits for the compositor to answer every request so far, dispatching
+    // events; false once the connection has failed.
+    bool roundtrip();
+    // The connection's fatal error (errno or protocol), 0 while it is fine.
+    int error() const;
+
+private:
+    WaylandConnection() = default;
+    static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                       std::uint32_t version);
+    static void globalRemove(void* data, wl_registry* registry, std::uint32_t name);
+    void bindOutput(std::uint32_t name, std::uint32_t version);
+    static void outputScale(void* data, wl_output* output, std::int32_t factor);
+
+    wl_display* display_ = nullptr;
+    wl_registry* registry_ = nullptr;
+    wl_compositor* compositor_ = nullptr;
+    int compositorVersion_ = 0;
+    xdg_wm_base* wmBase_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    std::uint32_t seatName_ = 0;
+    std::map<std::uint32_t, wl_output*> outputs_;
+    OutputScales scales_;
+};

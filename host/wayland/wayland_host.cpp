@@ -1,0 +1,245 @@
+#include "host/wayland/wayland_host.h"
+
+#include "host/egl/desktop_gl_context.h"
+#include "host/linux/exit_status.h"
+#include "host/linux/frame_report.h"
+#include "host/linux/signal_pipe.h"
+#include "host/wayland/output_children.h"
+#include "host/wayland/wayland_connection.h"
+#include "host/wayland/wayland_input.h"
+#include "host/wayland/wayland_surface_target.h"
+#include "host/wayland/wayland_window.h"
+#include "render/saver_run.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <poll.h>
+#include <wayland-client.h>
+
+namespace {
+
+constexpr int pollMilliseconds = 50;
+constexpr int notEnded = -1;
+
+const char* noGlText = "veltrane: no desktop OpenGL through EGL on this Wayland compositor";
+
+class WaylandHost {
+public:
+    WaylandHost(const SurfaceRequest& request, SignalPipe& signals)
+        : request_(request), signals_(signals) {}
+    ~WaylandHost() { teardown(); }
+    WaylandHost(const WaylandHost&) = delete;
+    WaylandHost& operator=(const WaylandHost&) = delete;
+
+    int run();
+
+private:
+    SurfaceRequest request_;
+    SignalPipe& signals_;
+    std::unique_ptr<WaylandConnection> connection_;
+    EGLDisplay eglDisplay_ = EGL_NO_DISPLAY;
+    std::optional<DesktopGlContext> gl_;
+    std::unique_ptr<WaylandInput> input_;
+    std::unique_ptr<WaylandWindow> window_;
+    std::unique_ptr<WaylandSurfaceTarget> target_;
+    std::unique_ptr<SaverRun> run_;
+    std::optional<FrameReport> frameReport_;
+    bool outputGone_ = false;
+
+    int connect();
+    int makeContext();
+    int openSurface();
+    int loop();
+    // The run's state after events were dispatched: an exit status, or notEnded.
+    int check();
+    bool dispatch();
+    int connectionLost();
+    bool teardown();
+};
+
+int WaylandHost::run() {
+    int status = connect();
+    if (status == notEnded)
+        status = makeContext();
+    if (status == notEnded)
+        status = openSurface();
+    if (status != notEnded)
+        return status;
+    frameReport_.emplace();
+    SaverRunSetup setup;
+    setup.target = target_.get();
+    run_ = std::make_unique<SaverRun>(setup);
+    status = loop();
+    if (!teardown() && status == exitCode(ExitStatus::Ok)) {
+        std::fprintf(stderr, "veltrane: the simulation failed while shutting down\n");
+        status = exitCode(ExitStatus::SimulationFailed);
+    }
+    return status;
+}
+
+int WaylandHost::connect() {
+    std::string error;
+    connection_ = WaylandConnection::connect(error);
+    if (!connection_) {
+        std::fprintf(stderr, "veltrane: %s\n", error.c_str());
+        return exitCode(ExitStatus::Environment);
+    }
+    if (!connection_->wmBase() || !connection_->compositor()) {
+        std::fprintf(stderr, "veltrane: the Wayland compositor \"%s\" offers no %s\n",
+                     WaylandConnection::displayName().c_str(),
+                     connection_->compositor() ? "xdg_wm_base (xdg-shell)" : "wl_compositor");
+        return exitCode(ExitStatus::MissingProtocol);
+    }
+    // The outputs' scales arrive after they are bound.
+    if (!connection_->roundtrip())
+        return connectionLost();
+    if (request_.fullscreen && !connection_->output(request_.outputName))
+        return OutputChildren::outputGoneStatus;
+    connection_->onOutputRemoved = [this](std::uint32_t name) {
+        if (request_.fullscreen && name == request_.outputName)
+            outputGone_ = true;
+    };
+    return notEnded;
+}
+
+int WaylandHost::makeContext() {
+    const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    if (hasEglExtension(clientExtensions, "EGL_KHR_platform_wayland") ||
+        hasEglExtension(clientExtensions, "EGL_EXT_platform_wayland"))
+        eglDisplay_ =
+            eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, connection_->display(), nullptr);
+    EGLint major = 0;
+    EGLint minor = 0;
+    if (eglDisplay_ == EGL_NO_DISPLAY || eglInitialize(eglDisplay_, &major, &minor) != EGL_TRUE) {
+        std::fprintf(stderr, "%s: %s\n", noGlText,
+                     eglErrorText("no EGL display on the Wayland platform").c_str());
+        return exitCode(ExitStatus::NoGlMode);
+    }
+    std::string error;
+    gl_ = createDesktopGlContext(eglDisplay_, EGL_WINDOW_BIT, "an RGB window", error);
+    if (!gl_) {
+        std::fprintf(stderr, "%s: %s\n", noGlText, error.c_str());
+        return exitCode(ExitStatus::NoGlMode);
+    }
+    return notEnded;
+}
+
+int WaylandHost::openSurface() {
+    input_ = std::make_unique<WaylandInput>(connection_->seat(), request_.fullscreen);
+    WaylandWindow::Request wanted;
+    if (request_.fullscreen) {
+        wanted.fullscreenOn = connection_->output(request_.outputName);
+        wanted.outputName = request_.outputName;
+    }
+    wanted.width = request_.width;
+    wanted.height = request_.height;
+    window_ = std::make_unique<WaylandWindow>(*connection_, wanted);
+    if (!window_->waitConfigured())
+        return connectionLost();
+    window_->takeResized();
+    std::string error;
+    target_ = WaylandSurfaceTarget::create(eglDisplay_, *gl_, window_->surface(), window_->size(),
+                                           request_.fps ? std::make_unique<FpsOverlay>() : nullptr,
+                                           error);
+    if (!target_) {
+        std::fprintf(stderr, "%s: %s\n", noGlText, error.c_str());
+        return exitCode(ExitStatus::NoGlMode);
+    }
+    return notEnded;
+}
+
+int WaylandHost::loop() {
+    wl_display* display = connection_->display();
+    for (;;) {
+        if (wl_display_dispatch_pending(display) < 0)
+            return connectionLost();
+        const int status = check();
+        if (status != notEnded)
+            return status;
+        if (!dispatch())
+            return connectionLost();
+    }
+}
+
+// One wait for events, read so that the EGL driver's own reads on the
+// simulation thread (on its queue) and ours never steal from each other.
+bool WaylandHost::dispatch() {
+    wl_display* display = connection_->display();
+    while (wl_display_prepare_read(display) != 0)
+        if (wl_display_dispatch_pending(display) < 0)
+            return false;
+    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+        wl_display_cancel_read(display);
+        return false;
+    }
+    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
+    const int ready = poll(fds, signals_.fd() >= 0 ? 2 : 1, pollMilliseconds);
+    if (ready > 0 && fds[0].revents != 0)
+        return wl_display_read_events(display) >= 0;
+    wl_display_cancel_read(display);
+    return true;
+}
+
+int WaylandHost::check() {
+    if (signals_.take() != 0 || input_->closeRequested() || window_->closeRequested())
+        return exitCode(ExitStatus::Ok);
+    if (outputGone_)
+        return OutputChildren::outputGoneStatus;
+    if (window_->takeResized())
+        target_->resize(window_->size());
+    if (target_->lost())
+        return connectionLost();
+    if (run_->cannotDraw()) {
+        std::fprintf(stderr, "%s: the context cannot be made current\n", noGlText);
+        return exitCode(ExitStatus::NoGlMode);
+    }
+    if (run_->failed()) {
+        const std::string what = run_->failureMessage();
+        std::fprintf(stderr, "veltrane: the simulation stopped because of an internal error%s%s\n",
+                     what.empty() ? "" : ": ", what.c_str());
+        return exitCode(ExitStatus::SimulationFailed);
+    }
+    return notEnded;
+}
+
+int WaylandHost::connectionLost() {
+    std::fprintf(stderr, "veltrane: lost the connection to the Wayland compositor \"%s\"\n",
+                 WaylandConnection::displayName().c_str());
+    return exitCode(ExitStatus::Environment);
+}
+
+bool WaylandHost::teardown() {
+    bool ok = true;
+    if (run_) {
+        // The simulation thread ends (and lets the context go) before the
+        // surface and the context are destroyed.
+        ok = run_->finish();
+        if (frameReport_)
+            frameReport_->print(run_->ticks());
+        run_.reset();
+    }
+    target_.reset();
+    if (gl_) {
+        eglDestroyContext(eglDisplay_, gl_->context);
+        gl_.reset();
+    }
+    if (eglDisplay_ != EGL_NO_DISPLAY) {
+        eglTerminate(eglDisplay_);
+        eglReleaseThread();
+        eglDisplay_ = EGL_NO_DISPLAY;
+    }
+    window_.reset();
+    input_.reset();
+    connection_.reset();
+    return ok;
+}
+
+} // namespace
+
+int runWaylandSurface(const SurfaceRequest& request, SignalPipe& signals) {
+    WaylandHost host(request, signals);
+    return host.run();
+}

@@ -1,0 +1,135 @@
+#include "host/wayland/wayland_input.h"
+
+#include <unistd.h>
+#include <wayland-client.h>
+
+struct WaylandInputListeners {
+    static WaylandInput* self(void* data) { return static_cast<WaylandInput*>(data); }
+
+    static void keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
+        close(fd); // no key is told from another
+    }
+    static void keyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
+    static void keyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+    static void key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
+                    std::uint32_t state) {
+        if (state == WL_KEYBOARD_KEY_STATE_PRESSED)
+            self(data)->closeRequested_ = true;
+    }
+    static void modifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
+                          std::uint32_t, std::uint32_t) {}
+
+    static void pointerLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
+    static void button(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
+                       std::uint32_t state) {
+        if (state == WL_POINTER_BUTTON_STATE_PRESSED)
+            self(data)->closeRequested_ = true;
+    }
+    static void axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
+
+    static void touchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*,
+                          std::int32_t, wl_fixed_t, wl_fixed_t) {
+        self(data)->closeRequested_ = true;
+    }
+    static void touchUp(void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {}
+    static void touchMotion(void*, wl_touch*, std::uint32_t, std::int32_t, wl_fixed_t, wl_fixed_t) {
+    }
+    static void touchFrame(void*, wl_touch*) {}
+    static void touchCancel(void*, wl_touch*) {}
+};
+
+namespace {
+// Version 1 of each device: the seat is bound at version 1.
+const wl_keyboard_listener keyboardListener = {
+    .keymap = WaylandInputListeners::keymap,
+    .enter = WaylandInputListeners::keyboardEnter,
+    .leave = WaylandInputListeners::keyboardLeave,
+    .key = WaylandInputListeners::key,
+    .modifiers = WaylandInputListeners::modifiers,
+    .repeat_info = nullptr,
+};
+const wl_touch_listener touchListener = {
+    .down = WaylandInputListeners::touchDown,
+    .up = WaylandInputListeners::touchUp,
+    .motion = WaylandInputListeners::touchMotion,
+    .frame = WaylandInputListeners::touchFrame,
+    .cancel = WaylandInputListeners::touchCancel,
+    .shape = nullptr,
+    .orientation = nullptr,
+};
+} // namespace
+
+WaylandInput::WaylandInput(wl_seat* seat, bool hideCursor) : seat_(seat), hideCursor_(hideCursor) {
+    static const wl_seat_listener seatListener = {.capabilities = capabilities, .name = nullptr};
+    if (seat_)
+        wl_seat_add_listener(seat_, &seatListener, this);
+}
+
+WaylandInput::~WaylandInput() {
+    releaseDevices();
+}
+
+void WaylandInput::capabilities(void* data, wl_seat*, std::uint32_t caps) {
+    auto* self = static_cast<WaylandInput*>(data);
+    // Devices come and go with the hardware; bind afresh what is there now.
+    self->releaseDevices();
+    self->bindDevices(caps);
+}
+
+void WaylandInput::bindDevices(std::uint32_t caps) {
+    static const wl_pointer_listener pointerListener = {
+        .enter = pointerEnter,
+        .leave = WaylandInputListeners::pointerLeave,
+        .motion = pointerMotion,
+        .button = WaylandInputListeners::button,
+        .axis = WaylandInputListeners::axis,
+        .frame = nullptr,
+        .axis_source = nullptr,
+        .axis_stop = nullptr,
+        .axis_discrete = nullptr,
+        .axis_value120 = nullptr,
+    };
+    if (caps & WL_SEAT_CAPABILITY_KEYBOARD) {
+        keyboard_ = wl_seat_get_keyboard(seat_);
+        wl_keyboard_add_listener(keyboard_, &keyboardListener, this);
+    }
+    if (caps & WL_SEAT_CAPABILITY_POINTER) {
+        pointer_ = wl_seat_get_pointer(seat_);
+        wl_pointer_add_listener(pointer_, &pointerListener, this);
+    }
+    if (caps & WL_SEAT_CAPABILITY_TOUCH) {
+        touch_ = wl_seat_get_touch(seat_);
+        wl_touch_add_listener(touch_, &touchListener, this);
+    }
+}
+
+void WaylandInput::releaseDevices() {
+    if (keyboard_)
+        wl_keyboard_destroy(keyboard_);
+    if (pointer_)
+        wl_pointer_destroy(pointer_);
+    if (touch_)
+        wl_touch_destroy(touch_);
+    keyboard_ = nullptr;
+    pointer_ = nullptr;
+    touch_ = nullptr;
+}
+
+void WaylandInput::pointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface*,
+                                std::int32_t x, std::int32_t y) {
+    auto* self = static_cast<WaylandInput*>(data);
+    if (self->hideCursor_)
+        wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+    // The first entry sets the anchor; coming back elsewhere counts as travel.
+    self->moved(x, y);
+}
+
+void WaylandInput::pointerMotion(void* data, wl_pointer*, std::uint32_t, std::int32_t x,
+                                 std::int32_t y) {
+    static_cast<WaylandInput*>(data)->moved(x, y);
+}
+
+void WaylandInput::moved(std::int32_t fixedX, std::int32_t fixedY) {
+    if (travel_.exceeded(wl_fixed_to_int(fixedX), wl_fixed_to_int(fixedY)))
+        closeRequested_ = true;
+}

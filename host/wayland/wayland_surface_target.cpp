@@ -1,0 +1,105 @@
+#include "host/wayland/wayland_surface_target.h"
+
+#include <GL/gl.h>
+#include <ctime>
+#include <wayland-client.h>
+#include <wayland-egl.h>
+
+namespace {
+double seconds(clockid_t clock) {
+    timespec now = {};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+} // namespace
+
+std::unique_ptr<WaylandSurfaceTarget>
+WaylandSurfaceTarget::create(EGLDisplay display, const DesktopGlContext& gl, wl_surface* surface,
+                             SurfaceSize size, std::unique_ptr<FpsOverlay> overlay,
+                             std::string& error) {
+    std::unique_ptr<WaylandSurfaceTarget> target(new WaylandSurfaceTarget());
+    target->display_ = display;
+    target->context_ = gl.context;
+    target->surface_ = surface;
+    target->overlay_ = std::move(overlay);
+    target->current_ = size;
+    target->width_ = size.bufferWidth();
+    target->height_ = size.bufferHeight();
+    target->window_ = wl_egl_window_create(surface, size.bufferWidth(), size.bufferHeight());
+    if (!target->window_) {
+        error = "cannot create a wl_egl_window";
+        return nullptr;
+    }
+    // Committed with the first frame.
+    wl_surface_set_buffer_scale(surface, size.scale);
+    target->eglSurface_ = eglCreateWindowSurface(
+        display, gl.config, reinterpret_cast<EGLNativeWindowType>(target->window_), nullptr);
+    if (target->eglSurface_ == EGL_NO_SURFACE) {
+        error = eglErrorText("EGL cannot create a window surface on the Wayland surface");
+        return nullptr;
+    }
+    return target;
+}
+
+WaylandSurfaceTarget::~WaylandSurfaceTarget() {
+    if (eglSurface_ != EGL_NO_SURFACE)
+        eglDestroySurface(display_, eglSurface_);
+    if (window_)
+        wl_egl_window_destroy(window_);
+}
+
+bool WaylandSurfaceTarget::makeCurrent() {
+    if (eglMakeCurrent(display_, eglSurface_, eglSurface_, context_) != EGL_TRUE)
+        return false;
+    // Never wait for a frame callback: a hidden surface may get none.
+    eglSwapInterval(display_, 0);
+    glViewport(0, 0, current_.bufferWidth(), current_.bufferHeight());
+    return true;
+}
+
+void WaylandSurfaceTarget::present() {
+    if (overlay_) {
+        overlay_->frameDone(seconds(CLOCK_MONOTONIC), seconds(CLOCK_THREAD_CPUTIME_ID));
+        overlay_->draw();
+    }
+    if (lost()) {
+        glFinish();
+        return;
+    }
+    if (eglSwapBuffers(display_, eglSurface_) != EGL_TRUE) {
+        lost_.store(true, std::memory_order_release);
+        return;
+    }
+    adoptPendingSize();
+}
+
+void WaylandSurfaceTarget::adoptPendingSize() {
+    SurfaceSize wanted;
+    {
+        std::lock_guard<std::mutex> lock(pendingLock_);
+        if (!hasPending_)
+            return;
+        hasPending_ = false;
+        wanted = pending_;
+    }
+    if (wanted == current_)
+        return;
+    wl_egl_window_resize(window_, wanted.bufferWidth(), wanted.bufferHeight(), 0, 0);
+    if (wanted.scale != current_.scale)
+        wl_surface_set_buffer_scale(surface_, wanted.scale);
+    // The renderer never sets a viewport; follow the buffer from the next frame on.
+    glViewport(0, 0, wanted.bufferWidth(), wanted.bufferHeight());
+    current_ = wanted;
+    width_.store(wanted.bufferWidth(), std::memory_order_relaxed);
+    height_.store(wanted.bufferHeight(), std::memory_order_relaxed);
+}
+
+void WaylandSurfaceTarget::releaseCurrent() {
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
+void WaylandSurfaceTarget::resize(SurfaceSize size) {
+    std::lock_guard<std::mutex> lock(pendingLock_);
+    pending_ = size;
+    hasPending_ = true;
+}

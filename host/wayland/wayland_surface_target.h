@@ -1,0 +1,72 @@
+#pragma once
+
+#include "host/egl/desktop_gl_context.h"
+#include "host/wayland/surface_size.h"
+#include "render/drawing_target.h"
+#include "render/fps_overlay.h"
+
+#include <EGL/egl.h>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+struct wl_egl_window;
+struct wl_surface;
+
+// A Wayland surface as the Loader sees it: an EGL window surface on a
+// wl_egl_window. Built and destroyed on the window thread (destroyed only
+// after the simulation thread has ended); makeCurrent, present and
+// releaseCurrent run on the simulation thread.
+//
+// Presenting never waits for the compositor: the swap interval is 0, so a
+// surface the compositor hides (and sends no frame callbacks) still lets every
+// tick end, and a dead connection makes the swap fail instead of blocking;
+// from the first failed swap on, frames are no longer presented (lost()).
+//
+// Sizes change between frames: the window thread hands a new size over with
+// resize(); the simulation thread adopts it right after its next swap, so the
+// new buffer size, the buffer scale and the viewport all come with the same
+// commit, the next frame's.
+class WaylandSurfaceTarget final : public DrawingTarget {
+public:
+    // Null with a message when EGL refuses the window surface. The display
+    // and context outlive the target; `overlay` may be null.
+    static std::unique_ptr<WaylandSurfaceTarget>
+    create(EGLDisplay display, const DesktopGlContext& gl, wl_surface* surface, SurfaceSize size,
+           std::unique_ptr<FpsOverlay> overlay, std::string& error);
+    ~WaylandSurfaceTarget() override;
+    WaylandSurfaceTarget(const WaylandSurfaceTarget&) = delete;
+    WaylandSurfaceTarget& operator=(const WaylandSurfaceTarget&) = delete;
+
+    bool makeCurrent() override;
+    void present() override;
+    void releaseCurrent() override;
+    // The buffer's size in pixels.
+    int width() const override { return width_.load(std::memory_order_relaxed); }
+    int height() const override { return height_.load(std::memory_order_relaxed); }
+
+    // Window thread: the size to draw at from the next frame on.
+    void resize(SurfaceSize size);
+    // True once a swap failed (the connection is gone).
+    bool lost() const { return lost_.load(std::memory_order_acquire); }
+
+private:
+    WaylandSurfaceTarget() = default;
+    void adoptPendingSize();
+
+    EGLDisplay display_ = EGL_NO_DISPLAY;
+    EGLContext context_ = EGL_NO_CONTEXT;
+    EGLSurface eglSurface_ = EGL_NO_SURFACE;
+    wl_surface* surface_ = nullptr;
+    wl_egl_window* window_ = nullptr;
+    std::unique_ptr<FpsOverlay> overlay_;
+    std::atomic<int> width_{0};
+    std::atomic<int> height_{0};
+    std::atomic<bool> lost_{false};
+    std::mutex pendingLock_;
+    SurfaceSize pending_;
+    bool hasPending_ = false;
+    // Simulation thread only: what the surface has now.
+    SurfaceSize current_;
+};
