@@ -6,6 +6,7 @@
 
 #include "tests/host/wayland/wayland_test_support.h"
 
+#include <algorithm>
 #include <set>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -39,8 +40,16 @@ TEST(WaylandFullScreen, CoversBothOutputsAndOneKeyEndsEveryProcess) {
     ASSERT_EQ(surfaces.size(), 2u) << run.errorOutput();
     EXPECT_EQ(outputsOf(surfaces), (std::set<std::string>{"HEADLESS-1", second}));
     EXPECT_NE(surfaces[0].pid, surfaces[1].pid) << "one process per output";
-    for (auto& s : surfaces)
-        EXPECT_EQ(std::pair(s.width, s.height), std::pair(1280, 1024)) << s.output;
+    // Each covers its whole output once it has followed the configure.
+    EXPECT_TRUE(eventually(startupMs,
+                           [&] {
+                               surfaces = compositor->saverSurfaces();
+                               return std::all_of(surfaces.begin(), surfaces.end(), [](auto& s) {
+                                   return s.width == 1280 && s.height == 1024;
+                               });
+                           }))
+        << surfaces[0].output << " " << surfaces[0].width << "x" << surfaces[0].height << ", "
+        << surfaces[1].output << " " << surfaces[1].width << "x" << surfaces[1].height;
 
     compositor->typeKey();
     EXPECT_EQ(run.waitExit(exitMs), 0) << run.errorOutput();

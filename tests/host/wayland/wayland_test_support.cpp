@@ -61,9 +61,20 @@ Screenshot parsePpm(const std::string& data) {
 } // namespace
 
 Compositor::Compositor(std::string display, std::string ipc, pid_t pid, std::string dir)
-    : display_(std::move(display)), ipc_(std::move(ipc)), pid_(pid), privateDir_(std::move(dir)) {}
+    : display_(std::move(display)), ipc_(std::move(ipc)), pid_(pid), privateDir_(std::move(dir)) {
+    pointerDevice_ =
+        std::make_unique<ChildProcess>(std::vector<std::string>{POINTER_DEVICE}, environment());
+    // The seat's capabilities: 1 is the pointer.
+    bool ready = eventually(startupMs, [&] {
+        CommandResult caps = swaymsg("-r -t get_seats | jq '.[0].capabilities'");
+        return caps.ok && (std::atoi(caps.output.c_str()) & 1) != 0;
+    });
+    if (!ready)
+        throw std::runtime_error("no pointer device: " + pointerDevice_->errorOutput());
+}
 
 Compositor::~Compositor() {
+    pointerDevice_.reset();
     if (!privateDir_.empty())
         runCommand(std::string(HEADLESS_SWAY) + " stop " + shellQuoted(privateDir_));
 }
@@ -180,7 +191,7 @@ void Compositor::moveCursorTo(int x, int y) const {
     swaymsg("seat - cursor set " + std::to_string(x) + " " + std::to_string(y));
 }
 void Compositor::moveCursorBy(int dx, int dy) const {
-    swaymsg("seat - cursor move " + std::to_string(dx) + " " + std::to_string(dy));
+    swaymsg("-- seat - cursor move " + std::to_string(dx) + " " + std::to_string(dy));
 }
 void Compositor::pressButton() const {
     swaymsg("seat - cursor press button1");

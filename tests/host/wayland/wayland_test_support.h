@@ -94,6 +94,8 @@ private:
     std::string display_, ipc_;
     pid_t pid_ = 0;
     std::string privateDir_; // empty for the shared compositor
+    // Headless sway has no pointer of its own; the cursor commands need one.
+    std::unique_ptr<ChildProcess> pointerDevice_;
 };
 
 // Waits for exactly `count` saver surfaces (full screen ones if asked), each
