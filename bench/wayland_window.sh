@@ -103,8 +103,15 @@ measure() {
     else
         WAYLAND_DISPLAY="$wl_display" wtype a
     fi
-    wait "$pid" || true
+    # A saver the key did not end gets SIGTERM after 5 s; its close is "none".
+    local waited=0
+    while kill -0 "$pid" 2>/dev/null && [ "$waited" -lt 500 ]; do sleep 0.01; waited=$((waited + 1)); done
     close=$(($(now_ms) - end))
+    if kill -0 "$pid" 2>/dev/null; then
+        close=none
+        pkill -TERM -P "$pid" 2>/dev/null
+    fi
+    wait "$pid" || true
     local server_ticks=$(($(ticks "$server") - server_before))
     local elapsed user system fps
     read -r elapsed user system < <(grep '^time ' "$work/time" | cut -d' ' -f2-)
@@ -113,7 +120,7 @@ measure() {
         awk '{ s += $1; n++ } END { if (n) printf "%.1f", s / n; else print "?" }')"
     awk -v f="$fps" -v u="$user" -v s="$system" -v e="$elapsed" -v t="$server_ticks" \
         -v hz="$hz" -v first="$first" -v closing="$close" \
-        'BEGIN { printf "%s %.1f %.1f %d %d\n", f, (u + s) / e * 100, t / hz / e * 100, first, closing }' \
+        'BEGIN { printf "%s %.1f %.1f %d %s\n", f, (u + s) / e * 100, t / hz / e * 100, first, closing }' \
         >>"$work/$kind"
 }
 
@@ -124,11 +131,12 @@ for ((run = 1; run <= runs; run++)); do
     done
 done
 
-# median [min-max] of column COLUMN of FILE
+# median [min-max] of column COLUMN of FILE, over the runs that have a number
 summary() {
-    sort -n -k"$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END {
-        m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-        printf "%7.1f [%s-%s]", m, v[1], v[NR] }'
+    sort -n -k"$2" "$1" | awk -v c="$2" '$c ~ /^[0-9.]+$/ { v[++n] = $c } END {
+        if (!n) { printf "%7s (%d runs)", "none", NR; exit }
+        m = (n % 2) ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+        printf "%7.1f [%s-%s]%s", m, v[1], v[n], n < NR ? " " n "/" NR : "" }'
 }
 echo "Veltrane, 1024x768, ${seconds} s per run, ${runs} runs, Mesa llvmpipe; median [range]"
 printf '%-22s %-22s %-22s %-22s\n' "" "X11 window (Xvfb)" "Wayland window" "Wayland full, 2 outputs"
