@@ -26,6 +26,10 @@ for tool in sway swaymsg wtype jq; do
     command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 2; }
 done
 build="$(cd "$(dirname "$binary")/../.." && pwd)"
+# Headless sway has no pointer; clicks need the tests' pointer device.
+pointer_device="$build/tests/host/wayland/wayland_pointer_device"
+[ -x "$pointer_device" ] || pointer_device="$ROOT/build/default/tests/host/wayland/wayland_pointer_device"
+[ -x "$pointer_device" ] || { echo "no wayland_pointer_device: build it (target wayland_pointer_device)" >&2; exit 2; }
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-exitcode=86:abort_on_error=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:exitcode=86:print_stacktrace=1}"
@@ -47,6 +51,11 @@ start_sway() {
     export WAYLAND_DISPLAY="$(sed -n 's/^WAYLAND_DISPLAY=//p' <<<"$started")"
     export SWAYSOCK="$(sed -n 's/^SWAYSOCK=//p' <<<"$started")"
     swaymsg create_output >/dev/null # two outputs for the full screen
+    "$pointer_device" >/dev/null 2>&1 & # ends with its compositor
+    for _ in $(seq 1 200); do
+        [ "$(swaymsg -r -t get_seats | jq '.[0].capabilities % 2')" = 1 ] && break
+        sleep 0.02
+    done
 }
 stop_sway() {
     [ -n "$sway_dir" ] && "$ROOT/scripts/lib/headless-sway" stop "$sway_dir"
