@@ -6,7 +6,6 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <cstring>
 
 std::unique_ptr<EglTarget> EglTarget::create(int width, int height, std::string& error) {

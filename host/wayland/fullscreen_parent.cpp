@@ -9,7 +9,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -45,8 +44,10 @@ private:
 
 int FullscreenParent::run() {
     std::string error;
-    connection_ = WaylandConnection::connect(error);
+    connection_ = WaylandConnection::connect(error, signals_.fd());
     if (!connection_) {
+        if (signals_.pending())
+            return exitCode(ExitStatus::Ok);
         std::fprintf(stderr, "veltrane: %s\n", error.c_str());
         return exitCode(ExitStatus::Environment);
     }
@@ -82,12 +83,7 @@ int FullscreenParent::run() {
 // Dispatches the parent's connection and takes signals; false once the
 // connection has failed.
 bool FullscreenParent::waitForEvents() {
-    wl_display* display = connection_->display();
-    if (wl_display_dispatch_pending(display) < 0 || wl_display_flush(display) < 0)
-        return errno == EAGAIN;
-    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
-    if (poll(fds, 2, pollMilliseconds) > 0 && fds[0].revents != 0 &&
-        wl_display_dispatch(display) < 0)
+    if (!connection_->dispatch(pollMilliseconds))
         return false;
     for (int signal = signals_.take(); signal != 0; signal = signals_.take())
         if (signal != SIGCHLD)

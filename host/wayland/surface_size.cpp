@@ -18,3 +18,10 @@ SurfaceSize chooseSurfaceSize(int configuredWidth, int configuredHeight, int fal
         --size.scale;
     return size;
 }
+
+int logicalSide(int pixels, int scale) {
+    if (pixels <= 0)
+        return 0;
+    const int by = std::max(scale, 1);
+    return pixels / by + (pixels % by != 0 ? 1 : 0);
+}

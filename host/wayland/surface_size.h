@@ -15,6 +15,10 @@ struct SurfaceSize {
 // The largest buffer side the host asks EGL for.
 inline constexpr int maxBufferSide = 16384;
 
+// The logical side that `pixels` of an output at `scale` make, rounded up so
+// that a full-screen buffer covers the whole output; 0 stays 0 (unknown).
+int logicalSide(int pixels, int scale);
+
 // The size to draw at after a configure: the configured size, or where the
 // compositor leaves a side to the client (0) the fallback's, clamped to
 // 1..maxBufferSide; then the scale, clamped to 1..16 and lowered until the

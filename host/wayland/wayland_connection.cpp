@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
 #include <wayland-client.h>
 
 namespace {
@@ -18,7 +20,6 @@ const xdg_wm_base_listener wmBaseListener = {ping};
 
 void outputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                     std::int32_t, const char*, const char*, std::int32_t) {}
-void outputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
 void outputDone(void*, wl_output*) {}
 void outputText(void*, wl_output*, const char*) {}
 
@@ -29,14 +30,17 @@ std::string WaylandConnection::displayName() {
     return name && *name ? name : "wayland-0";
 }
 
-std::unique_ptr<WaylandConnection> WaylandConnection::connect(std::string& error) {
+std::unique_ptr<WaylandConnection> WaylandConnection::connect(std::string& error, int wakeFd) {
     std::unique_ptr<WaylandConnection> connection(new WaylandConnection());
+    connection->wakeFd_ = wakeFd;
     connection->display_ = wl_display_connect(nullptr);
     const std::string name = displayName();
     if (!connection->display_) {
         error = "cannot connect to the Wayland compositor \"" + name + "\"" +
-                (std::getenv("WAYLAND_DISPLAY") ? "" : " (WAYLAND_DISPLAY is not set)") + ": " +
-                std::strerror(errno);
+                (std::getenv("WAYLAND_DISPLAY") && *std::getenv("WAYLAND_DISPLAY")
+                     ? ""
+                     : " (WAYLAND_DISPLAY is not set)") +
+                ": " + std::strerror(errno);
         return nullptr;
     }
     static const wl_registry_listener registryListener = {global, globalRemove};
@@ -110,6 +114,18 @@ void WaylandConnection::outputScale(void* data, wl_output* output, std::int32_t 
         self->onScaleChanged();
 }
 
+void WaylandConnection::outputMode(void* data, wl_output* output, std::uint32_t flags,
+                                   std::int32_t width, std::int32_t height, std::int32_t) {
+    auto* self = static_cast<WaylandConnection*>(data);
+    if (flags & WL_OUTPUT_MODE_CURRENT)
+        self->modes_[self->outputName(output)] = {width, height};
+}
+
+std::pair<int, int> WaylandConnection::outputMode(std::uint32_t name) const {
+    const auto found = modes_.find(name);
+    return found == modes_.end() ? std::pair<int, int>(0, 0) : found->second;
+}
+
 void WaylandConnection::globalRemove(void* data, wl_registry*, std::uint32_t name) {
     auto* self = static_cast<WaylandConnection*>(data);
     const auto found = self->outputs_.find(name);
@@ -118,6 +134,7 @@ void WaylandConnection::globalRemove(void* data, wl_registry*, std::uint32_t nam
     wl_output_destroy(found->second);
     self->outputs_.erase(found);
     self->scales_.removeOutput(name);
+    self->modes_.erase(name);
     if (self->onOutputRemoved)
         self->onOutputRemoved(name);
     if (self->onScaleChanged)
@@ -144,7 +161,45 @@ std::uint32_t WaylandConnection::outputName(const wl_output* output) const {
 }
 
 bool WaylandConnection::roundtrip() {
-    return wl_display_roundtrip(display_) >= 0;
+    constexpr auto answerTime = std::chrono::seconds(5);
+    static const wl_callback_listener listener = {
+        .done = [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
+    bool answered = false;
+    wl_callback* sync = wl_display_sync(display_);
+    wl_callback_add_listener(sync, &listener, &answered);
+    const auto deadline = std::chrono::steady_clock::now() + answerTime;
+    while (!answered) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !dispatch(static_cast<int>(left.count())) || woken())
+            break;
+    }
+    wl_callback_destroy(sync);
+    return answered;
+}
+
+bool WaylandConnection::woken() const {
+    pollfd fd = {wakeFd_, POLLIN, 0};
+    return wakeFd_ >= 0 && poll(&fd, 1, 0) == 1;
+}
+
+bool WaylandConnection::dispatch(int milliseconds) {
+    while (wl_display_prepare_read(display_) != 0)
+        if (wl_display_dispatch_pending(display_) < 0)
+            return false;
+    if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
+        wl_display_cancel_read(display_);
+        return false;
+    }
+    pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    const int ready = poll(fds, wakeFd_ >= 0 ? 2 : 1, milliseconds);
+    if (ready > 0 && fds[0].revents != 0) {
+        if (wl_display_read_events(display_) < 0)
+            return false;
+    } else {
+        wl_display_cancel_read(display_);
+    }
+    return wl_display_dispatch_pending(display_) >= 0;
 }
 
 int WaylandConnection::error() const {

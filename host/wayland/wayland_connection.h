@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct wl_compositor;
@@ -24,8 +25,9 @@ struct xdg_wm_base;
 class WaylandConnection {
 public:
     // Null with a message naming the display when no compositor answers there
-    // (nothing listening, not a Wayland socket, or gone at once).
-    static std::unique_ptr<WaylandConnection> connect(std::string& error);
+    // (nothing listening, not a Wayland socket, silent, or gone at once).
+    // `wakeFd` as for setWakeFd.
+    static std::unique_ptr<WaylandConnection> connect(std::string& error, int wakeFd);
     ~WaylandConnection();
     WaylandConnection(const WaylandConnection&) = delete;
     WaylandConnection& operator=(const WaylandConnection&) = delete;
@@ -45,6 +47,8 @@ public:
     // The registry name of a bound output, or 0.
     std::uint32_t outputName(const wl_output* output) const;
     OutputScales& scales() { return scales_; }
+    // An output's current mode in pixels; (0, 0) until it has told.
+    std::pair<int, int> outputMode(std::uint32_t name) const;
 
     // Called as outputs come and go (after the output's own bookkeeping).
     std::function<void(std::uint32_t name)> onOutputAdded;
@@ -53,8 +57,18 @@ public:
     std::function<void()> onScaleChanged;
 
     // Waits for the compositor to answer every request so far, dispatching
-    // events; false once the connection has failed.
+    // events. False once the connection has failed, when the compositor has
+    // not answered within 5 s (something silent at the socket), or when
+    // wakeFd() became readable (a signal: the caller looks).
     bool roundtrip();
+    // Dispatches what has arrived, then waits up to `milliseconds` for more
+    // or for wakeFd() and dispatches that. Reads so that the EGL driver's own
+    // reads on another thread (on its queue) and ours never steal from each
+    // other. False once the connection has failed.
+    bool dispatch(int milliseconds);
+    // A descriptor that ends waits when readable (the signal pipe), or -1.
+    void setWakeFd(int fd) { wakeFd_ = fd; }
+    int wakeFd() const { return wakeFd_; }
     // The connection's fatal error (errno or protocol), 0 while it is fine.
     int error() const;
 
@@ -64,9 +78,13 @@ private:
                        std::uint32_t version);
     static void globalRemove(void* data, wl_registry* registry, std::uint32_t name);
     void bindOutput(std::uint32_t name, std::uint32_t version);
+    bool woken() const;
     static void outputScale(void* data, wl_output* output, std::int32_t factor);
+    static void outputMode(void* data, wl_output* output, std::uint32_t flags, std::int32_t width,
+                           std::int32_t height, std::int32_t refresh);
 
     wl_display* display_ = nullptr;
+    int wakeFd_ = -1;
     wl_registry* registry_ = nullptr;
     wl_compositor* compositor_ = nullptr;
     int compositorVersion_ = 0;
@@ -75,4 +93,5 @@ private:
     std::uint32_t seatName_ = 0;
     std::map<std::uint32_t, wl_output*> outputs_;
     OutputScales scales_;
+    std::map<std::uint32_t, std::pair<int, int>> modes_;
 };

@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <optional>
-#include <poll.h>
 #include <wayland-client.h>
 
 namespace {
@@ -55,7 +54,6 @@ private:
     int loop();
     // The run's state after events were dispatched: an exit status, or notEnded.
     int check();
-    bool dispatch();
     int connectionLost();
     bool teardown();
 };
@@ -82,8 +80,10 @@ int WaylandHost::run() {
 
 int WaylandHost::connect() {
     std::string error;
-    connection_ = WaylandConnection::connect(error);
+    connection_ = WaylandConnection::connect(error, signals_.fd());
     if (!connection_) {
+        if (signals_.pending())
+            return exitCode(ExitStatus::Ok);
         std::fprintf(stderr, "veltrane: %s\n", error.c_str());
         return exitCode(ExitStatus::Environment);
     }
@@ -93,9 +93,11 @@ int WaylandHost::connect() {
                      connection_->compositor() ? "xdg_wm_base (xdg-shell)" : "wl_compositor");
         return exitCode(ExitStatus::MissingProtocol);
     }
-    // The outputs' scales arrive after they are bound.
+    // The seat's devices and the outputs' scales arrive after they are bound:
+    // listen before asking.
+    input_ = std::make_unique<WaylandInput>(connection_->seat(), request_.fullscreen);
     if (!connection_->roundtrip())
-        return connectionLost();
+        return signals_.pending() ? exitCode(ExitStatus::Ok) : connectionLost();
     if (request_.fullscreen && !connection_->output(request_.outputName))
         return OutputChildren::outputGoneStatus;
     connection_->onOutputRemoved = [this](std::uint32_t name) {
@@ -128,7 +130,6 @@ int WaylandHost::makeContext() {
 }
 
 int WaylandHost::openSurface() {
-    input_ = std::make_unique<WaylandInput>(connection_->seat(), request_.fullscreen);
     WaylandWindow::Request wanted;
     if (request_.fullscreen) {
         wanted.fullscreenOn = connection_->output(request_.outputName);
@@ -136,9 +137,18 @@ int WaylandHost::openSurface() {
     }
     wanted.width = request_.width;
     wanted.height = request_.height;
+    // A compositor may configure a full screen 0 x 0 first: the output's size
+    // is then the best guess, not the window's.
+    const auto [modeWidth, modeHeight] = connection_->outputMode(request_.outputName);
+    if (request_.fullscreen && modeWidth > 0 && modeHeight > 0) {
+        connection_->scales().setPreferred(request_.outputName);
+        const int scale = connection_->scales().surfaceScale();
+        wanted.width = logicalSide(modeWidth, scale);
+        wanted.height = logicalSide(modeHeight, scale);
+    }
     window_ = std::make_unique<WaylandWindow>(*connection_, wanted);
     if (!window_->waitConfigured())
-        return connectionLost();
+        return signals_.pending() ? exitCode(ExitStatus::Ok) : connectionLost();
     window_->takeResized();
     std::string error;
     target_ = WaylandSurfaceTarget::create(eglDisplay_, *gl_, window_->surface(), window_->size(),
@@ -159,28 +169,9 @@ int WaylandHost::loop() {
         const int status = check();
         if (status != notEnded)
             return status;
-        if (!dispatch())
+        if (!connection_->dispatch(pollMilliseconds))
             return connectionLost();
     }
-}
-
-// One wait for events, read so that the EGL driver's own reads on the
-// simulation thread (on its queue) and ours never steal from each other.
-bool WaylandHost::dispatch() {
-    wl_display* display = connection_->display();
-    while (wl_display_prepare_read(display) != 0)
-        if (wl_display_dispatch_pending(display) < 0)
-            return false;
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-        wl_display_cancel_read(display);
-        return false;
-    }
-    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
-    const int ready = poll(fds, signals_.fd() >= 0 ? 2 : 1, pollMilliseconds);
-    if (ready > 0 && fds[0].revents != 0)
-        return wl_display_read_events(display) >= 0;
-    wl_display_cancel_read(display);
-    return true;
 }
 
 int WaylandHost::check() {
