@@ -109,7 +109,7 @@ for ((cycle = 0; cycle < cycles; cycle++)); do
     sent="" caught=yes
     ended_at=$(now_ms)
     case "$way" in
-    key) wtype a 2>/dev/null ;;
+    key) wtype -s 300 a 2>/dev/null ;; # the pause: see typeKey in the tests
     click) swaymsg seat - cursor press button1 >/dev/null; swaymsg seat - cursor release button1 >/dev/null ;;
     close) swaymsg '[app_id="veltrane"]' kill >/dev/null ;;
     TERM | INT)

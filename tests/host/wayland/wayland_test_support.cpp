@@ -185,7 +185,10 @@ bool Compositor::showsPicture(const SaverSurface& surface, int milliseconds, int
 }
 
 void Compositor::typeKey(const std::string& key) const {
-    runCommand(run("wtype " + shellQuoted(key) + " 2>/dev/null"));
+    // wtype makes a keyboard for each call; without the pause, the key can
+    // come before the saver has taken the new keyboard, as never happens with
+    // a keyboard that was there all along.
+    runCommand(run("wtype -s 300 " + shellQuoted(key) + " 2>/dev/null"));
 }
 void Compositor::moveCursorTo(int x, int y) const {
     swaymsg("seat - cursor set " + std::to_string(x) + " " + std::to_string(y));

@@ -79,7 +79,7 @@ public:
     bool showsPicture(const SaverSurface& surface, int milliseconds, int minimum = 20) const;
 
     // Input as a user's devices would make it.
-    void typeKey(const std::string& key = "a") const; // wtype -k
+    void typeKey(const std::string& key = "a") const; // after 300 ms
     void moveCursorTo(int x, int y) const;
     void moveCursorBy(int dx, int dy) const;
     void pressButton() const;
