@@ -1,7 +1,7 @@
 #pragma once
 // What the tests on the X display of the test run share: starting programs in
-// process groups of their own, and a connection for making, finding, looking
-// at and destroying windows around them.
+// process groups of their own (tests/host/child_process.h), and a connection
+// for making, finding, looking at and destroying windows around them.
 
 #include "tests/host/child_process.h"
 
