@@ -3,6 +3,8 @@
 # daemon and its users do, and counts what went wrong:
 #   bench/lifecycle.sh [CYCLES] [BINARY]          (defaults: 200, build/default)
 #   VELTRANE_BINARY=build/asan/host/linux/veltrane bench/lifecycle.sh 200
+#   bench/lifecycle.sh --wayland [CYCLES] [BINARY]  the Wayland saver under a
+#                      headless sway instead (bench/wayland_lifecycle.sh)
 # Each cycle runs one mode (a window; --root with XSCREENSAVER_WINDOW naming a
 # window made for it; --window-id with such a window) and ends it at a random
 # moment from 0 to 4 s after the start in one of the ways that mode can end
@@ -22,6 +24,7 @@
 set -uo pipefail
 trap '' PIPE # a helper that died with its server must not take the script along
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+[ "${1:-}" = --wayland ] && exec "$ROOT/bench/wayland_lifecycle.sh" "${@:2}"
 cycles="${1:-200}"
 binary="${2:-${VELTRANE_BINARY:-$ROOT/build/default/host/linux/veltrane}}"
 case "$cycles" in '' | *[!0-9]*) echo "usage: $0 [CYCLES] [BINARY]" >&2; exit 2 ;; esac

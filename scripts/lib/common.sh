@@ -75,6 +75,29 @@ start_xvfb() {
     return 1
 }
 
+# Starts a private headless sway (scripts/lib/headless-sway) unless one was
+# handed to us; exports its socket's full path as VELTRANE_TEST_WAYLAND_DISPLAY
+# and its IPC socket as SWAYSOCK. WAYLAND_DISPLAY itself stays unset, so that
+# the X11 tests keep their server whatever the saver would pick by itself. The
+# compositor is stopped when the calling script exits.
+start_sway() {
+    if [ -n "${VELTRANE_KEEP_DISPLAY:-}" ] && [ -n "${VELTRANE_TEST_WAYLAND_DISPLAY:-}" ]; then
+        return 0
+    fi
+    local started
+    started="$("$ROOT/scripts/lib/headless-sway")" || return 1
+    VELTRANE_TEST_WAYLAND_DISPLAY="$(sed -n 's/^WAYLAND_DISPLAY=//p' <<<"$started")"
+    SWAYSOCK="$(sed -n 's/^SWAYSOCK=//p' <<<"$started")"
+    SWAY_DIR="$(sed -n 's/^SWAY_DIR=//p' <<<"$started")"
+    export VELTRANE_TEST_WAYLAND_DISPLAY SWAYSOCK
+    trap 'stop_sway; kill ${XVFB_PID:-} 2>/dev/null || true' EXIT
+}
+
+stop_sway() {
+    [ -n "${SWAY_DIR:-}" ] && "$ROOT/scripts/lib/headless-sway" stop "$SWAY_DIR"
+    SWAY_DIR=""
+}
+
 # Starts a private, throw-away Wine prefix with one persistent server for the
 # calling script (Wine is slow to start); it is removed, and every Wine process
 # of it ended, when the script exits. Needs a display.
