@@ -40,6 +40,8 @@ ExitStatus runWaylandMode(const WaylandOptions& options) {
         NS_KernelExceptions::freeCurrentException();
         std::fprintf(stderr, "veltrane: the saver stopped because of an unexpected error (%s)\n",
                      what.c_str());
-        return ExitStatus::NoGlMode;
+        // A failure of the run itself, not a missing GL mode: 255 would send
+        // the user looking at their drivers.
+        return ExitStatus::SimulationFailed;
     }
 }
