@@ -43,20 +43,10 @@ private:
 };
 
 int FullscreenParent::run() {
-    std::string error;
-    connection_ = WaylandConnection::connect(error, signals_.fd());
-    if (!connection_) {
-        if (signals_.pending())
-            return exitCode(ExitStatus::Ok);
-        std::fprintf(stderr, "veltrane: %s\n", error.c_str());
-        return exitCode(ExitStatus::Environment);
-    }
-    if (!connection_->wmBase() || !connection_->compositor()) {
-        std::fprintf(stderr, "veltrane: the Wayland compositor \"%s\" offers no %s\n",
-                     WaylandConnection::displayName().c_str(),
-                     connection_->compositor() ? "xdg_wm_base (xdg-shell)" : "wl_compositor");
-        return exitCode(ExitStatus::MissingProtocol);
-    }
+    ExitStatus status = ExitStatus::Ok;
+    connection_ = connectForSaver(signals_, status);
+    if (!connection_)
+        return exitCode(status);
     for (std::uint32_t name : connection_->outputNames())
         children_.addOutput(name);
     connection_->onOutputAdded = [this](std::uint32_t name) { children_.addOutput(name); };

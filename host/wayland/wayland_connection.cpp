@@ -1,5 +1,7 @@
 #include "host/wayland/wayland_connection.h"
 
+#include <cstdio>
+
 #include "xdg-shell-client-protocol.h"
 
 #include <algorithm>
@@ -204,4 +206,24 @@ bool WaylandConnection::dispatch(int milliseconds) {
 
 int WaylandConnection::error() const {
     return wl_display_get_error(display_);
+}
+
+std::unique_ptr<WaylandConnection> connectForSaver(SignalPipe& signals, ExitStatus& status) {
+    std::string error;
+    auto connection = WaylandConnection::connect(error, signals.fd());
+    if (!connection) {
+        status = signals.pending() ? ExitStatus::Ok : ExitStatus::Environment;
+        if (status != ExitStatus::Ok)
+            std::fprintf(stderr, "veltrane: %s\n", error.c_str());
+        return nullptr;
+    }
+    if (!connection->wmBase() || !connection->compositor()) {
+        std::fprintf(stderr, "veltrane: the Wayland compositor \"%s\" offers no %s\n",
+                     WaylandConnection::displayName().c_str(),
+                     connection->compositor() ? "xdg_wm_base (xdg-shell)" : "wl_compositor");
+        status = ExitStatus::MissingProtocol;
+        return nullptr;
+    }
+    status = ExitStatus::Ok;
+    return connection;
 }

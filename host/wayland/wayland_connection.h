@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/linux/exit_status.h"
+#include "host/linux/signal_pipe.h"
 #include "host/wayland/output_scales.h"
 
 #include <cstdint>
@@ -95,3 +97,9 @@ private:
     OutputScales scales_;
     std::map<std::uint32_t, std::pair<int, int>> modes_;
 };
+
+// A connection for a saver run, woken by `signals`, whose compositor offers
+// wl_compositor and xdg_wm_base. Null when the run must end at once, with
+// `status` saying how: Ok when a signal arrived during a stalled start,
+// Environment or MissingProtocol with the reason printed on stderr.
+std::unique_ptr<WaylandConnection> connectForSaver(SignalPipe& signals, ExitStatus& status);

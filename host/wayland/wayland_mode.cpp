@@ -1,10 +1,10 @@
 #include "host/wayland/wayland_mode.h"
 
 #include "host/linux/signal_pipe.h"
+#include "host/linux/unexpected_error.h"
 #include "host/wayland/fullscreen_parent.h"
 #include "host/wayland/wayland_connection.h"
 #include "host/wayland/wayland_host.h"
-#include "kernel/kernel_exceptions.h"
 
 #include <csignal>
 #include <cstdio>
@@ -36,12 +36,6 @@ ExitStatus runWaylandMode(const WaylandOptions& options) {
         SignalPipe signals({SIGTERM, SIGINT, SIGHUP});
         return static_cast<ExitStatus>(runWaylandSurface(request, signals));
     } catch (...) {
-        const std::string what = NS_KernelExceptions::describeCurrentException();
-        NS_KernelExceptions::freeCurrentException();
-        std::fprintf(stderr, "veltrane: the saver stopped because of an unexpected error (%s)\n",
-                     what.c_str());
-        // A failure of the run itself, not a missing GL mode: 255 would send
-        // the user looking at their drivers.
-        return ExitStatus::SimulationFailed;
+        return reportUnexpectedError();
     }
 }

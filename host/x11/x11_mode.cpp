@@ -1,8 +1,8 @@
 #include "host/x11/x11_mode.h"
 
+#include "host/linux/unexpected_error.h"
 #include "host/x11/universe_animation.h"
 #include "host/x11/x11_host.h"
-#include "kernel/kernel_exceptions.h"
 
 #include <X11/Xlib.h>
 #include <csignal>
@@ -20,13 +20,8 @@ ExitStatus runX11Saver(const X11Options& options, const AnimationFactory& factor
     try {
         return runX11Host(options, factory, signals);
     } catch (...) {
-        // The run's own destructors have already given the screen back. The
-        // error is the saver's, not the display's: no GL mode was ever missing.
-        const std::string what = NS_KernelExceptions::describeCurrentException();
-        NS_KernelExceptions::freeCurrentException();
-        std::fprintf(stderr, "veltrane: the saver stopped because of an unexpected error (%s)\n",
-                     what.c_str());
-        return ExitStatus::SimulationFailed;
+        // The run's own destructors have already given the screen back.
+        return reportUnexpectedError();
     }
 }
 
