@@ -1,10 +1,13 @@
 #pragma once
 
-#include "host/headless/option_values.h"
-
 #include <cstdint>
 #include <optional>
 #include <string>
+
+struct TimeOfDay {
+    int hour = 0;   // 0 ... 23
+    int minute = 0; // 0 ... 59
+};
 
 // Options of `veltrane --simulate`, as the option table reads them.
 struct SimulateOptions {

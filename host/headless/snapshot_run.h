@@ -1,7 +1,7 @@
 #pragma once
 
+#include "host/common/exit_status.h"
 #include "host/headless/snapshot_options.h"
-#include "host/linux/exit_status.h"
 
 #include <cstdint>
 #include <string>

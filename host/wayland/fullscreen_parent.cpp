@@ -1,9 +1,10 @@
 #include "host/wayland/fullscreen_parent.h"
 
-#include "host/linux/exit_status.h"
-#include "host/linux/signal_pipe.h"
+#include "host/common/exit_status.h"
+#include "host/posix/signal_pipe.h"
 #include "host/wayland/output_children.h"
 #include "host/wayland/wayland_connection.h"
+#include "host/wayland/wayland_host.h"
 
 #include <cerrno>
 #include <chrono>
@@ -23,12 +24,12 @@ constexpr auto termGrace = std::chrono::seconds(3);
 
 class FullscreenParent {
 public:
-    FullscreenParent(const SurfaceRequest& window, SignalPipe& signals)
-        : window_(window), signals_(signals) {}
+    FullscreenParent(const SaverRequest& saver, SignalPipe& signals)
+        : saver_(saver), signals_(signals) {}
     int run();
 
 private:
-    SurfaceRequest window_;
+    SaverRequest saver_;
     SignalPipe& signals_;
     std::unique_ptr<WaylandConnection> connection_;
     OutputChildren children_;
@@ -87,8 +88,9 @@ void FullscreenParent::spawnAwaiting() {
         sigset_t blocked;
         sigset_t previous;
         sigemptyset(&blocked);
-        for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGCHLD})
+        for (int signal : terminationSignals)
             sigaddset(&blocked, signal);
+        sigaddset(&blocked, SIGCHLD);
         sigprocmask(SIG_BLOCK, &blocked, &previous);
         const pid_t parent = getpid();
         std::fflush(nullptr);
@@ -116,13 +118,10 @@ void FullscreenParent::runChild(std::uint32_t output, pid_t parent, const sigset
     if (!signals_.renewAfterFork())
         _exit(exitCode(ExitStatus::Environment));
     sigprocmask(SIG_SETMASK, &mask, nullptr);
-    SurfaceRequest request = window_;
-    request.fullscreen = true;
-    request.outputName = output;
-    const int status = runWaylandSurface(request, signals_);
+    const ExitStatus status = runWaylandSurface(saver_, output, signals_);
     std::fflush(nullptr);
     // Not exit(): the parent's objects copied into this process are not ours to destroy.
-    _exit(status);
+    _exit(exitCode(status));
 }
 
 void FullscreenParent::reap(bool wait) {
@@ -154,7 +153,7 @@ void FullscreenParent::endAll(int status) {
 
 } // namespace
 
-int runFullscreenParent(const SurfaceRequest& window, SignalPipe& signals) {
-    FullscreenParent parent(window, signals);
-    return parent.run();
+ExitStatus runFullscreenParent(const SaverRequest& saver, SignalPipe& signals) {
+    FullscreenParent parent(saver, signals);
+    return static_cast<ExitStatus>(parent.run());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "host/wayland/wayland_host.h"
+#include "host/common/exit_status.h"
+#include "host/common/saver_request.h"
 
 class SignalPipe;
 
@@ -14,6 +15,6 @@ class SignalPipe;
 // the same way. Children also die with the parent (PR_SET_PDEATHSIG).
 //
 // Must run before the process has any other thread or any EGL state: each
-// child is forked from it. `signals` must include SIGCHLD. `window` gives the
-// children's fps setting.
-int runFullscreenParent(const SurfaceRequest& window, SignalPipe& signals);
+// child is forked from it. `signals` must include SIGCHLD. `saver` is what
+// each child shows on its output.
+ExitStatus runFullscreenParent(const SaverRequest& saver, SignalPipe& signals);

@@ -1,11 +1,13 @@
 #include "host/wayland/output_children.h"
 
+#include "host/common/exit_status.h"
+
 #include <algorithm>
 
 namespace {
 // The status of a child that died of a signal the parent did not send it: a
 // crash, reported like a failed simulation.
-constexpr int killedStatus = 3;
+constexpr int killedStatus = exitCode(ExitStatus::SimulationFailed);
 } // namespace
 
 void OutputChildren::addOutput(std::uint32_t output) {
@@ -55,7 +57,7 @@ OutputChildren::Ending OutputChildren::childEnded(int pid, std::optional<int> ex
     for (Output& o : outputs_)
         if (o.pid == pid)
             o.pid = -1; // never a second child on the same output
-    if (retired || exitCode == outputGoneStatus)
+    if (retired || exitCode == ::exitCode(ExitStatus::OutputGone))
         return Ending::Alone;
     if (!endingStatus_)
         endingStatus_ = exitCode.value_or(killedStatus);

@@ -11,11 +11,6 @@
 // happened. Parent thread only.
 class OutputChildren {
 public:
-    // A child's own exit status saying that its output was gone when it
-    // looked (the removal may not have reached the parent yet): that child
-    // ends alone and its output gets no other.
-    static constexpr int outputGoneStatus = 64;
-
     // What a child's end means for the rest.
     enum class Ending {
         Alone,   // its output went: the others go on
@@ -30,14 +25,16 @@ public:
     // The output is gone: the child to terminate, if it has one. That child's
     // end then ends it alone.
     std::optional<int> removeOutput(std::uint32_t output);
-    // A child was reaped; `exitCode` is empty when a signal killed it.
+    // A child was reaped; `exitCode` is empty when a signal killed it. A
+    // child that ended with OutputGone (its output went before the removal
+    // reached the parent) ends alone and its output gets no other.
     Ending childEnded(int pid, std::optional<int> exitCode);
 
     // The children not yet reaped.
     std::vector<int> livePids() const;
     // The status the parent ends with: that of the first child whose end
-    // ended all (0 for input), 3 for one killed by a signal it did not get
-    // from the parent; 0 before any.
+    // ended all (0 for input), SimulationFailed for one killed by a signal it
+    // did not get from the parent; 0 before any.
     int endingStatus() const { return endingStatus_.value_or(0); }
     bool ending() const { return endingStatus_.has_value(); }
 

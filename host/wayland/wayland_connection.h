@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/linux/exit_status.h"
-#include "host/linux/signal_pipe.h"
+#include "host/common/exit_status.h"
+#include "host/posix/signal_pipe.h"
 #include "host/wayland/output_scales.h"
 
 #include <cstdint>

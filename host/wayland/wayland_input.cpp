@@ -1,5 +1,7 @@
 #include "host/wayland/wayland_input.h"
 
+#include "host/common/closing_rules.h"
+
 #include <unistd.h>
 #include <wayland-client.h>
 
@@ -14,7 +16,7 @@ struct WaylandInputListeners {
     static void key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
                     std::uint32_t state) {
         if (state == WL_KEYBOARD_KEY_STATE_PRESSED)
-            self(data)->closeRequested_ = true;
+            self(data)->rules_.keyPressed();
     }
     static void modifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
                           std::uint32_t, std::uint32_t) {}
@@ -23,13 +25,13 @@ struct WaylandInputListeners {
     static void button(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
                        std::uint32_t state) {
         if (state == WL_POINTER_BUTTON_STATE_PRESSED)
-            self(data)->closeRequested_ = true;
+            self(data)->rules_.buttonPressed();
     }
     static void axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
 
     static void touchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*,
                           std::int32_t, wl_fixed_t, wl_fixed_t) {
-        self(data)->closeRequested_ = true;
+        self(data)->rules_.touched();
     }
     static void touchUp(void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {}
     static void touchMotion(void*, wl_touch*, std::uint32_t, std::int32_t, wl_fixed_t, wl_fixed_t) {
@@ -59,7 +61,8 @@ const wl_touch_listener touchListener = {
 };
 } // namespace
 
-WaylandInput::WaylandInput(wl_seat* seat, bool hideCursor) : seat_(seat), hideCursor_(hideCursor) {
+WaylandInput::WaylandInput(wl_seat* seat, bool hideCursor, ClosingRules& rules)
+    : seat_(seat), hideCursor_(hideCursor), rules_(rules) {
     static const wl_seat_listener seatListener = {.capabilities = capabilities, .name = nullptr};
     if (seat_)
         wl_seat_add_listener(seat_, &seatListener, this);
@@ -130,6 +133,5 @@ void WaylandInput::pointerMotion(void* data, wl_pointer*, std::uint32_t, std::in
 }
 
 void WaylandInput::moved(std::int32_t fixedX, std::int32_t fixedY) {
-    if (travel_.exceeded(wl_fixed_to_int(fixedX), wl_fixed_to_int(fixedY)))
-        closeRequested_ = true;
+    rules_.pointerAt(wl_fixed_to_int(fixedX), wl_fixed_to_int(fixedY));
 }

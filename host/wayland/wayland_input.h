@@ -1,7 +1,5 @@
 #pragma once
 
-#include "host/linux/mouse_travel.h"
-
 #include <cstdint>
 
 struct wl_keyboard;
@@ -9,21 +7,21 @@ struct wl_pointer;
 struct wl_seat;
 struct wl_touch;
 
-// The closing rules on a Wayland seat: a key pressed, a button pressed, a
-// touch, or pointer travel beyond MouseTravel's threshold in the surface's
-// logical pixels (the anchor is where the pointer first enters). Releases,
-// keys already held when the surface got the focus, and scrolling do not
-// close. With `hideCursor` the pointer is invisible over the surface.
-// Window thread only: the listeners run in the connection's dispatch.
+class ClosingRules;
+
+// A Wayland seat's input as the closing rules take it: key and button
+// presses, touches, and pointer positions in the surface's logical pixels
+// (the first entry anchors them; coming back elsewhere counts as travel).
+// Releases, keys already held when the surface got the focus, and scrolling
+// are not input. With `hideCursor` the pointer is invisible over the surface.
+// Window thread only: the listeners run in the connection's dispatch, and
+// report to `rules` in the order the events came; `rules` outlives this.
 class WaylandInput {
 public:
-    WaylandInput(wl_seat* seat, bool hideCursor);
+    WaylandInput(wl_seat* seat, bool hideCursor, ClosingRules& rules);
     ~WaylandInput();
     WaylandInput(const WaylandInput&) = delete;
     WaylandInput& operator=(const WaylandInput&) = delete;
-
-    // True once an input asked the saver to close.
-    bool closeRequested() const { return closeRequested_; }
 
 private:
     static void capabilities(void* data, wl_seat* seat, std::uint32_t caps);
@@ -38,8 +36,7 @@ private:
 
     wl_seat* seat_;
     bool hideCursor_;
-    bool closeRequested_ = false;
-    MouseTravel travel_;
+    ClosingRules& rules_;
     wl_keyboard* keyboard_ = nullptr;
     wl_pointer* pointer_ = nullptr;
     wl_touch* touch_ = nullptr;

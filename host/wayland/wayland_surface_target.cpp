@@ -1,27 +1,16 @@
 #include "host/wayland/wayland_surface_target.h"
 
 #include <GL/gl.h>
-#include <ctime>
 #include <wayland-client.h>
 #include <wayland-egl.h>
 
-namespace {
-double seconds(clockid_t clock) {
-    timespec now = {};
-    clock_gettime(clock, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-} // namespace
-
 std::unique_ptr<WaylandSurfaceTarget>
 WaylandSurfaceTarget::create(EGLDisplay display, const DesktopGlContext& gl, wl_surface* surface,
-                             SurfaceSize size, std::unique_ptr<FpsOverlay> overlay,
-                             std::string& error) {
+                             SurfaceSize size, std::string& error) {
     std::unique_ptr<WaylandSurfaceTarget> target(new WaylandSurfaceTarget());
     target->display_ = display;
     target->context_ = gl.context;
     target->surface_ = surface;
-    target->overlay_ = std::move(overlay);
     target->current_ = size;
     target->width_ = size.bufferWidth();
     target->height_ = size.bufferHeight();
@@ -58,10 +47,6 @@ bool WaylandSurfaceTarget::makeCurrent() {
 }
 
 void WaylandSurfaceTarget::present() {
-    if (overlay_) {
-        overlay_->frameDone(seconds(CLOCK_MONOTONIC), seconds(CLOCK_THREAD_CPUTIME_ID));
-        overlay_->draw();
-    }
     if (lost()) {
         glFinish();
         return;

@@ -3,7 +3,6 @@
 #include "host/egl/desktop_gl_context.h"
 #include "host/wayland/surface_size.h"
 #include "render/drawing_target.h"
-#include "render/fps_overlay.h"
 
 #include <EGL/egl.h>
 #include <atomic>
@@ -31,10 +30,11 @@ struct wl_surface;
 class WaylandSurfaceTarget final : public DrawingTarget {
 public:
     // Null with a message when EGL refuses the window surface. The display
-    // and context outlive the target; `overlay` may be null.
-    static std::unique_ptr<WaylandSurfaceTarget>
-    create(EGLDisplay display, const DesktopGlContext& gl, wl_surface* surface, SurfaceSize size,
-           std::unique_ptr<FpsOverlay> overlay, std::string& error);
+    // and context outlive the target.
+    static std::unique_ptr<WaylandSurfaceTarget> create(EGLDisplay display,
+                                                        const DesktopGlContext& gl,
+                                                        wl_surface* surface, SurfaceSize size,
+                                                        std::string& error);
     ~WaylandSurfaceTarget() override;
     WaylandSurfaceTarget(const WaylandSurfaceTarget&) = delete;
     WaylandSurfaceTarget& operator=(const WaylandSurfaceTarget&) = delete;
@@ -60,7 +60,6 @@ private:
     EGLSurface eglSurface_ = EGL_NO_SURFACE;
     wl_surface* surface_ = nullptr;
     wl_egl_window* window_ = nullptr;
-    std::unique_ptr<FpsOverlay> overlay_;
     std::atomic<int> width_{0};
     std::atomic<int> height_{0};
     std::atomic<bool> lost_{false};

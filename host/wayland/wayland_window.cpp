@@ -86,6 +86,8 @@ void WaylandWindow::configure(void* data, xdg_surface* surface, std::uint32_t se
     xdg_surface_ack_configure(surface, serial);
     self->configured_ = true;
     self->update();
+    if (self->onConfigure)
+        self->onConfigure();
 }
 
 void WaylandWindow::toplevelClose(void* data, xdg_toplevel*) {

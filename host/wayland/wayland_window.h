@@ -3,6 +3,7 @@
 #include "host/wayland/surface_size.h"
 
 #include <cstdint>
+#include <functional>
 
 class WaylandConnection;
 struct wl_output;
@@ -43,6 +44,9 @@ public:
     SurfaceSize size() const { return size_; }
     // True once after each change of size() since the last call.
     bool takeResized();
+    // Called from the dispatch on every configure, before the events that
+    // follow it are dispatched.
+    std::function<void()> onConfigure;
 
 private:
     static void surfaceEnter(void* data, wl_surface*, wl_output* output);

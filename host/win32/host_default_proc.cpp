@@ -3,8 +3,6 @@
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"
 
-#include <cstdlib>
-
 namespace {
 
 // Power broadcast events, numbered as the platform sends them.
@@ -42,28 +40,27 @@ bool powerBroadcastCloses(WPARAM event, LPARAM data) {
     return true;
 }
 
-// The anchor moves only when a close is posted, so small moves add up.
 void mouseMoved(HWND window) {
-    ClosingRules& rules = hostState().rules;
     const POINT at = hostSystem().cursorPosition();
-    const long travel =
-        std::labs(long{at.x} - rules.mouseAnchor.x) + std::labs(long{at.y} - rules.mouseAnchor.y);
-    if (travel > rules.mouseThreshold) {
+    if (hostState().rules.input.pointerAt(at.x, at.y))
         postClose(window);
-        rules.mouseAnchor = at;
-    }
 }
 
 // The closing rules. Returns true when the message is answered here (the
 // cursor messages), with the answer in `result`.
 bool applyClosingRules(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    ClosingRules& input = hostState().rules.input;
     switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        if (input.keyPressed())
+            postClose(window);
+        break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        postClose(window);
+        if (input.buttonPressed())
+            postClose(window);
         break;
     case WM_MOUSEMOVE:
         mouseMoved(window);
@@ -100,7 +97,8 @@ LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     HostState& state = hostState();
     if (!state.rules.inPreview && !state.rules.closing) {
         if (message == WM_CLOSE && state.on9xFamily && !VerifyBeforeClose(window)) {
-            state.rules.mouseAnchor = hostSystem().cursorPosition();
+            const POINT at = hostSystem().cursorPosition();
+            state.rules.input.anchorPointer(at.x, at.y);
             return 0;
         }
         if (message == VerifyMessage && state.on9xFamily)
@@ -120,7 +118,7 @@ LRESULT HostDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 bool VerifyBeforeClose(HWND window) {
-    ClosingRules& rules = hostState().rules;
+    CloseState& rules = hostState().rules;
     PasswordState& password = hostState().password;
     if (password.checkingPassword)
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/common/closing_rules.h"
+
 #include <windows.h>
 
 // The runtime's process-wide state, used only by the window thread, grouped
@@ -8,14 +10,18 @@ using VerifyPasswordProc = BOOL(WINAPI*)(HWND window);
 using AssociateContextProc = HIMC(WINAPI*)(HWND window, HIMC context);
 
 // When input ends the saver.
-struct ClosingRules {
+struct CloseState {
     // The window is a child of the preview window: the closing rules are off.
     bool inPreview = false;
     // A close has been approved: input goes to default handling.
     bool closing = false;
-    POINT mouseAnchor{0, 0};
-    // Horizontal plus vertical travel from the anchor beyond which the saver closes.
-    int mouseThreshold = 4;
+    // Keys, buttons and cursor travel in screen coordinates, from an anchor
+    // at the origin until the window records the cursor.
+    ClosingRules input = [] {
+        ClosingRules rules;
+        rules.anchorPointer(0, 0);
+        return rules;
+    }();
     // "QueryCancelAutoPlay" on the 9x family, else 0: the shell's query closes the saver.
     UINT autoPlayMessage = 0;
 };
@@ -47,7 +53,7 @@ struct PowerState {
 struct HostState {
     HINSTANCE instance = nullptr;
     bool on9xFamily = false;
-    ClosingRules rules;
+    CloseState rules;
     PasswordState password;
     InputMethodState inputMethod;
     PowerState power;

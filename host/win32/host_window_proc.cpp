@@ -35,8 +35,9 @@ void reattachInputMethod(HWND window) {
 
 void windowCreated(HWND window) {
     detachInputMethod(window);
-    ClosingRules& rules = hostState().rules;
-    rules.mouseAnchor = hostSystem().cursorPosition();
+    CloseState& rules = hostState().rules;
+    const POINT at = hostSystem().cursorPosition();
+    rules.input.anchorPointer(at.x, at.y);
     if (!rules.inPreview)
         hideCursor();
 }
@@ -68,7 +69,7 @@ std::optional<LRESULT> systemCommand(HWND window, WPARAM command) {
 
 // What the runtime answers itself; nullopt passes the message on to the saver.
 std::optional<LRESULT> runtimeAnswer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const ClosingRules& rules = hostState().rules;
+    const CloseState& rules = hostState().rules;
     switch (message) {
     case WM_CREATE:
         windowCreated(window);

@@ -1,5 +1,6 @@
 #include "host/win32/saver_window_proc.h"
 
+#include "host/common/exit_status.h"
 #include "host/win32/host_default_proc.h"
 #include "host/win32/host_state.h"
 #include "host/win32/host_system.h"
@@ -42,7 +43,9 @@ void createContext(HWND window) {
     SetPixelFormat(deviceContext, chosen, &format);
     renderingContext = hostSystem().createGLContext(deviceContext);
     if (renderingContext == nullptr) {
-        MessageBoxW(window, L"Screen saver can't set an appropriate OpenGL mode", L"Open GL error",
+        // The text is plain ASCII: widening each character is exact.
+        const std::string text = noOpenGlText;
+        MessageBoxW(window, std::wstring(text.begin(), text.end()).c_str(), L"Open GL error",
                     MB_OK);
         PostQuitMessage(-1);
         return;

@@ -1,5 +1,5 @@
 // Before Xlib: its Window type would shadow the parser's mode of that name.
-#include "host/x11/x11_options.h"
+#include "host/x11/x11_request.h"
 
 #include "host/x11/daemon_window.h"
 

@@ -3,24 +3,12 @@
 #include "host/x11/x_error_log.h"
 
 #include <GL/gl.h>
-#include <ctime>
-
-namespace {
-
-double seconds(clockid_t clock) {
-    timespec now = {};
-    clock_gettime(clock, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-} // namespace
 
 GlxDrawingTarget::GlxDrawingTarget(Display* display, Window window, const XVisualInfo& visual,
                                    GLXContext context, bool doubleBuffered, Surface surface,
-                                   int width, int height, std::unique_ptr<FpsOverlay> overlay)
+                                   int width, int height)
     : display_(display), window_(window), visual_(visual), context_(context),
-      doubleBuffered_(doubleBuffered), surface_(surface), width_(width), height_(height),
-      overlay_(std::move(overlay)) {}
+      doubleBuffered_(doubleBuffered), surface_(surface), width_(width), height_(height) {}
 
 GlxDrawingTarget::~GlxDrawingTarget() {
     // The simulation thread has ended (and released the context), so this
@@ -82,10 +70,6 @@ bool GlxDrawingTarget::makeCurrent() {
 }
 
 void GlxDrawingTarget::present() {
-    if (overlay_) {
-        overlay_->frameDone(seconds(CLOCK_MONOTONIC), seconds(CLOCK_THREAD_CPUTIME_ID));
-        overlay_->draw();
-    }
     if (surface_ == Surface::Copied) {
         // The frame must be in the pixmap before the server copies it.
         glFinish();

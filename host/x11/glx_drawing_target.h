@@ -1,7 +1,6 @@
 #pragma once
 
 #include "render/drawing_target.h"
-#include "render/fps_overlay.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -33,16 +32,15 @@ public:
     enum class Surface { Direct, Copied };
 
     // `visual` is the context's visual; in Copied mode it has the window's
-    // depth. `overlay` (may be null) is drawn over every frame.
+    // depth.
     GlxDrawingTarget(Display* display, Window window, const XVisualInfo& visual, GLXContext context,
-                     bool doubleBuffered, Surface surface, int width, int height,
-                     std::unique_ptr<FpsOverlay> overlay);
+                     bool doubleBuffered, Surface surface, int width, int height);
     ~GlxDrawingTarget() override;
     GlxDrawingTarget(const GlxDrawingTarget&) = delete;
     GlxDrawingTarget& operator=(const GlxDrawingTarget&) = delete;
 
     bool makeCurrent() override;
-    // Draws the overlay, then swaps (or flushes when the window's visual is
+    // Swaps (or flushes when the window's visual is
     // single-buffered: a hack must use the visual it is given) or copies the
     // pixmap into the window; then adopts the window's latest size as the
     // viewport for the next frame.
@@ -73,7 +71,6 @@ private:
     Surface surface_;
     std::atomic<int> width_;
     std::atomic<int> height_;
-    std::unique_ptr<FpsOverlay> overlay_;
     std::atomic<bool> lost_{false};
     // Simulation thread only: the viewport the context currently has, and in
     // Copied mode the pixmap, its size and the GC of the copy.

@@ -1,27 +1,18 @@
 #include "host/x11/x11_host.h"
 
-#include "host/linux/frame_report.h"
-#include "host/linux/mouse_travel.h"
-#include "host/linux/signal_pipe.h"
-#include "host/x11/glx_saver.h"
+#include "host/common/closing_rules.h"
+#include "host/posix/signal_pipe.h"
 #include "host/x11/server_loss_guard.h"
-#include "host/x11/x11_target_window.h"
 #include "host/x11/x_error_log.h"
 
 #include <GL/glx.h>
-#include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <poll.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr int pollMilliseconds = 50;
 
 int onXConnectionLost(Display*) {
     static const char text[] = "veltrane: lost the connection to the X server\n";
@@ -30,50 +21,26 @@ int onXConnectionLost(Display*) {
     _exit(exitCode(ExitStatus::Environment));
 }
 
-class X11Host {
-public:
-    explicit X11Host(const X11Options& options) : options_(options) {}
-    ~X11Host() { teardown(); }
-    X11Host(const X11Host&) = delete;
-    X11Host& operator=(const X11Host&) = delete;
+std::string displayFailure(const char* wanted) {
+    const char* name = wanted ? wanted : std::getenv("DISPLAY");
+    return std::string("cannot open the X display \"") + (name ? name : "") + "\"";
+}
 
-    ExitStatus run(const AnimationFactory& factory, SignalPipe& signals);
+} // namespace
 
-private:
-    X11Options options_;
-    Display* display_ = nullptr;
-    bool windowGone_ = false;
-    MouseTravel travel_;
-    X11TargetWindow target_;
-    std::unique_ptr<GlxSaver> saver_;
-    std::optional<FrameReport> frameReport_;
+X11Host::~X11Host() {
+    closeContext();
+    closeWindow();
+}
 
-    bool closesOnInput() const {
-        return options_.mode == X11Mode::Window || options_.mode == X11Mode::FullScreen;
-    }
-    ExitStatus loop(SignalPipe& signals);
-    // An exit status once the event ends the run, else nothing.
-    std::optional<ExitStatus> handle(const XEvent& event);
-    // After the drawing side could not present into the window: 0 if the
-    // window is gone (the daemon destroyed it), else a reported error.
-    bool windowStillThere();
-    ExitStatus windowLost();
-    ExitStatus cannotDraw();
-    // Reports X errors on the window thread's connection that nobody expected.
-    void reportNewErrors();
-    unsigned long errorsSeen_ = 0;
-    bool teardown();
-};
-
-ExitStatus X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
+ExitStatus X11Host::open(ClosingRules& rules) {
     XErrorLog::install();
     XSetIOErrorHandler(onXConnectionLost);
 
-    const char* wantedDisplay = options_.display.empty() ? nullptr : options_.display.c_str();
+    const char* wantedDisplay = x11_.display.empty() ? nullptr : x11_.display.c_str();
     display_ = XOpenDisplay(wantedDisplay);
     if (!display_) {
-        const char* name = wantedDisplay ? wantedDisplay : std::getenv("DISPLAY");
-        std::fprintf(stderr, "veltrane: cannot open the X display \"%s\"\n", name ? name : "");
+        std::fprintf(stderr, "veltrane: %s\n", displayFailure(wantedDisplay).c_str());
         return ExitStatus::Environment;
     }
     ServerLossGuard::install();
@@ -81,105 +48,94 @@ ExitStatus X11Host::run(const AnimationFactory& factory, SignalPipe& signals) {
     int errorBase = 0;
     int eventBase = 0;
     if (!glXQueryExtension(display_, &errorBase, &eventBase)) {
-        std::fprintf(stderr, "%s\n", x11NoGlModeText);
-        return ExitStatus::NoGlMode;
+        std::fprintf(stderr, "%s\n", noOpenGlText);
+        return ExitStatus::NoOpenGl;
     }
-
-    ExitStatus status = acquireTargetWindow(display_, options_, target_);
+    const ExitStatus status = acquireSaverWindow(display_, saver_, x11_, window_);
     if (status != ExitStatus::Ok)
         return status;
     // The anchor is where the pointer was when the saver appeared.
-    if (target_.pointer)
-        travel_.setAnchor(target_.pointer->first, target_.pointer->second);
+    if (window_.pointer)
+        rules.anchorPointer(window_.pointer->first, window_.pointer->second);
     // A signal during start-up ends the run before the expensive part.
-    if (signals.pending())
+    if (signals_.pending()) {
+        rules.signalled();
         return ExitStatus::Ok;
+    }
+    return makeContext();
+}
 
-    GlxSaver::Outcome saverStatus = GlxSaver::Outcome::Running;
-    frameReport_.emplace();
-    GlxSaver::Drawing drawing;
-    drawing.surface =
-        target_.own ? GlxDrawingTarget::Surface::Direct : GlxDrawingTarget::Surface::Copied;
-    drawing.fps = options_.fps;
+ExitStatus X11Host::makeContext() {
+    GlxContext::Outcome outcome = GlxContext::Outcome::Made;
     errorsSeen_ = XErrorLog::count(display_);
-    saver_ = GlxSaver::create(DisplayString(display_), target_.window, target_.visual,
-                              target_.width, target_.height, drawing, factory, saverStatus);
-    if (saverStatus == GlxSaver::Outcome::NoConnection) {
+    context_ = GlxContext::create(
+        DisplayString(display_), window_.window, window_.visual, window_.width, window_.height,
+        window_.own ? GlxDrawingTarget::Surface::Direct : GlxDrawingTarget::Surface::Copied,
+        outcome);
+    if (outcome == GlxContext::Outcome::NoConnection) {
         std::fprintf(stderr, "veltrane: cannot open a second connection to the X display\n");
         return ExitStatus::Environment;
     }
-    if (saverStatus == GlxSaver::Outcome::NoGlMode) {
-        std::fprintf(stderr, "%s\n", x11NoGlModeText);
-        return ExitStatus::NoGlMode;
+    if (outcome == GlxContext::Outcome::NoOpenGl) {
+        std::fprintf(stderr, "%s\n", noOpenGlText);
+        return ExitStatus::NoOpenGl;
     }
-    status = loop(signals);
-    if (!teardown() && status == ExitStatus::Ok) {
-        std::fprintf(stderr, "veltrane: the simulation failed while shutting down\n");
-        status = ExitStatus::SimulationFailed;
-    }
-    return status;
+    return ExitStatus::Ok;
 }
 
-ExitStatus X11Host::loop(SignalPipe& signals) {
-    for (;;) {
-        while (XPending(display_) > 0) {
-            XEvent event;
-            XNextEvent(display_, &event);
-            if (const std::optional<ExitStatus> status = handle(event))
-                return *status;
-        }
-        if (signals.take() != 0)
-            return ExitStatus::Ok;
-        reportNewErrors();
-        if (saver_->windowLost())
-            return windowLost();
-        if (saver_->cannotDraw())
-            return cannotDraw();
-        if (saver_->failed()) {
-            const std::string what = saver_->failureMessage();
-            std::fprintf(stderr,
-                         "veltrane: the simulation stopped because of an internal error%s%s\n",
-                         what.empty() ? "" : ": ", what.c_str());
-            return ExitStatus::SimulationFailed;
-        }
-        pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals.fd(), POLLIN, 0}};
-        poll(fds, signals.fd() >= 0 ? 2 : 1, pollMilliseconds);
+std::optional<ExitStatus> X11Host::pump(ClosingRules& rules, int milliseconds) {
+    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
+    if (milliseconds > 0 && XPending(display_) == 0 && !signals_.pending())
+        poll(fds, signals_.fd() >= 0 ? 2 : 1, milliseconds);
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (const std::optional<ExitStatus> status = handle(event, rules))
+            return status;
+        if (rules.closed())
+            return std::nullopt;
     }
+    if (signals_.take() != 0)
+        rules.signalled();
+    reportNewErrors();
+    if (context_ && context_->windowLost())
+        return windowLost();
+    return std::nullopt;
 }
 
-std::optional<ExitStatus> X11Host::handle(const XEvent& event) {
+std::optional<ExitStatus> X11Host::handle(const XEvent& event, ClosingRules& rules) {
     switch (event.type) {
     case DestroyNotify:
-        if (event.xdestroywindow.window == target_.window) {
+        if (event.xdestroywindow.window == window_.window) {
             windowGone_ = true;
             return ExitStatus::Ok;
         }
         break;
     case ConfigureNotify:
-        if (event.xconfigure.window == target_.window)
-            saver_->resize(event.xconfigure.width, event.xconfigure.height);
+        if (event.xconfigure.window == window_.window && context_)
+            context_->resize(event.xconfigure.width, event.xconfigure.height);
         break;
     case MapNotify:
         // Keys go to the saver whatever has the focus; without a window
         // manager nothing else would give it to us.
-        if (target_.own && options_.mode == X11Mode::FullScreen)
-            XGrabKeyboard(display_, target_.window, False, GrabModeAsync, GrabModeAsync,
+        if (window_.own && saver_.shape == SaverShape::FullScreen)
+            XGrabKeyboard(display_, window_.window, False, GrabModeAsync, GrabModeAsync,
                           CurrentTime);
         break;
     case ClientMessage:
-        if (target_.own && event.xclient.format == 32 &&
-            static_cast<Atom>(event.xclient.data.l[0]) == target_.deleteWindow)
-            return ExitStatus::Ok;
+        if (window_.own && event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == window_.deleteWindow)
+            rules.windowCloseRequested();
         break;
     case KeyPress:
+        rules.keyPressed();
+        break;
     case ButtonPress:
-        if (closesOnInput())
-            return ExitStatus::Ok;
+        rules.buttonPressed();
         break;
     case MotionNotify:
-        if (closesOnInput() && event.xmotion.same_screen &&
-            travel_.exceeded(event.xmotion.x_root, event.xmotion.y_root))
-            return ExitStatus::Ok;
+        if (event.xmotion.same_screen)
+            rules.pointerAt(event.xmotion.x_root, event.xmotion.y_root);
         break;
     default:
         break;
@@ -188,10 +144,9 @@ std::optional<ExitStatus> X11Host::handle(const XEvent& event) {
 }
 
 bool X11Host::windowStillThere() {
-    // A DestroyNotify may be on its way; asking the server settles it.
     XWindowAttributes attributes = {};
     const unsigned long errorsBefore = XErrorLog::count(display_);
-    if (XGetWindowAttributes(display_, target_.window, &attributes))
+    if (XGetWindowAttributes(display_, window_.window, &attributes))
         return true;
     errorsSeen_ += XErrorLog::count(display_) - errorsBefore;
     windowGone_ = true;
@@ -201,7 +156,7 @@ bool X11Host::windowStillThere() {
 ExitStatus X11Host::windowLost() {
     if (!windowStillThere())
         return ExitStatus::Ok;
-    std::fprintf(stderr, "veltrane: cannot draw into window 0x%lx\n", target_.window);
+    std::fprintf(stderr, "veltrane: cannot draw into window 0x%lx\n", window_.window);
     return ExitStatus::Environment;
 }
 
@@ -210,8 +165,8 @@ ExitStatus X11Host::cannotDraw() {
     // run would go on black, which is reported as a GL set-up that failed.
     if (!windowStillThere())
         return ExitStatus::Ok;
-    std::fprintf(stderr, "%s\n", x11NoGlModeText);
-    return ExitStatus::NoGlMode;
+    std::fprintf(stderr, "%s\n", noOpenGlText);
+    return ExitStatus::NoOpenGl;
 }
 
 void X11Host::reportNewErrors() {
@@ -224,28 +179,21 @@ void X11Host::reportNewErrors() {
     errorsSeen_ = count;
 }
 
-bool X11Host::teardown() {
-    bool ok = true;
-    if (saver_) {
-        ok = saver_->shutdown();
-        if (frameReport_)
-            frameReport_->print(saver_->frames());
-        saver_.reset();
-    }
-    if (display_) {
-        releaseTargetWindow(display_, target_, windowGone_);
-        ServerLossGuard::watch(-1);
-        XErrorLog::forget(display_);
-        XCloseDisplay(display_);
-        display_ = nullptr;
-    }
-    return ok;
+void X11Host::closeWindow() {
+    if (!display_)
+        return;
+    releaseSaverWindow(display_, window_, windowGone_);
+    ServerLossGuard::watch(-1);
+    XErrorLog::forget(display_);
+    XCloseDisplay(display_);
+    display_ = nullptr;
 }
 
-} // namespace
-
-ExitStatus runX11Host(const X11Options& options, const AnimationFactory& factory,
-                      SignalPipe& signals) {
-    X11Host host(options);
-    return host.run(factory, signals);
+std::optional<std::string> x11DisplayFailure(const std::string& name) {
+    const char* wanted = name.empty() ? nullptr : name.c_str();
+    Display* display = XOpenDisplay(wanted);
+    if (!display)
+        return displayFailure(wanted);
+    XCloseDisplay(display);
+    return std::nullopt;
 }

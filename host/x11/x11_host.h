@@ -1,17 +1,60 @@
 #pragma once
 
-#include "host/linux/exit_status.h"
-#include "host/linux/signal_pipe.h"
-#include "host/x11/animation.h"
-#include "host/x11/x11_options.h"
+#include "host/common/host.h"
+#include "host/common/saver_request.h"
+#include "host/x11/glx_context.h"
+#include "host/x11/x11_request.h"
+#include "host/x11/x11_saver_window.h"
 
-// Runs the window, full-screen or hack mode of `options` on the X display named
-// by the options or $DISPLAY until it closes, and returns the exit status. Errors are reported
-// on stderr. Window and full-screen modes close on a key, a button, pointer
-// travel of more than 4 pixels or the window manager's close; hack modes only
-// when their window is destroyed. `signals` (SIGTERM, SIGINT and SIGHUP, set up
-// by the caller before anything else) ends every mode through the normal
-// teardown with status 0, one that arrived during start-up included.
-// XInitThreads must have been called before any other Xlib use in the process.
-ExitStatus runX11Host(const X11Options& options, const AnimationFactory& factory,
-                      SignalPipe& signals);
+#include <X11/Xlib.h>
+#include <memory>
+
+class SignalPipe;
+
+// The X11/GLX host of one saver: the window thread's connection to the X
+// display the request names (or $DISPLAY), the saver's window (its own, or
+// the XScreenSaver daemon's or the one the command line names) and the GLX
+// context on a connection of its own (GlxContext). It translates key and
+// button presses, pointer motion in root coordinates, the window manager's
+// close request and `signals` into the closing rules; a window destroyed
+// under the saver ends the run with Ok. XInitThreads must have been called
+// before any other Xlib use in the process.
+class X11Host final : public Host {
+public:
+    X11Host(const SaverRequest& saver, const X11Request& x11, SignalPipe& signals)
+        : saver_(saver), x11_(x11), signals_(signals) {}
+    ~X11Host() override;
+    X11Host(const X11Host&) = delete;
+    X11Host& operator=(const X11Host&) = delete;
+
+    ExitStatus open(ClosingRules& rules) override;
+    DrawingTarget& drawingTarget() override { return context_->target(); }
+    std::optional<ExitStatus> pump(ClosingRules& rules, int milliseconds) override;
+    ExitStatus cannotDraw() override;
+    void closeContext() override { context_.reset(); }
+    void closeWindow() override;
+
+private:
+    SaverRequest saver_;
+    X11Request x11_;
+    SignalPipe& signals_;
+    Display* display_ = nullptr;
+    X11SaverWindow window_;
+    bool windowGone_ = false;
+    std::unique_ptr<GlxContext> context_;
+    // X errors on the window thread's connection already reported.
+    unsigned long errorsSeen_ = 0;
+
+    ExitStatus makeContext();
+    bool ownWindowTakesInput() const { return window_.own; }
+    // The status the event ends the run with, if it does.
+    std::optional<ExitStatus> handle(const XEvent& event, ClosingRules& rules);
+    // Asks the server, since a DestroyNotify may be on its way.
+    bool windowStillThere();
+    ExitStatus windowLost();
+    void reportNewErrors();
+};
+
+// Nullopt when the X display `name` (empty: $DISPLAY) can be opened, else
+// why not, naming it. Opens and closes a connection.
+std::optional<std::string> x11DisplayFailure(const std::string& name);

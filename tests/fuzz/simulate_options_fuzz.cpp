@@ -1,6 +1,6 @@
 // `veltrane --simulate ...`: the program's parser on arbitrary command lines,
 // held to what it promises the simulate mode.
-#include "host/linux/command_line.h"
+#include "host/app/command_line.h"
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

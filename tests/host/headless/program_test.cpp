@@ -1,7 +1,7 @@
 // The veltrane binary's headless modes as a user runs them: standard output,
 // files, FIFOs and the animated WebP.
-#include "host/headless/simulate_mode.h"
-#include "host/linux/command_line.h"
+#include "host/app/command_line.h"
+#include "host/headless/simulation.h"
 #include "tracery/field_grid.h"
 
 #include "scratch_files.h"
@@ -37,7 +37,7 @@ std::vector<double> clockPictureAfter(std::vector<std::string> args) {
     args.insert(args.begin(), {"--simulate", "--seed", "3", "--every", "0"});
     const ParsedCommandLine parsed = parseCommandLine(args);
     EXPECT_TRUE(parsed.options) << parsed.error;
-    EXPECT_EQ(runSimulateMode(parsed.options.value_or(ProgramOptions{}).simulate), ExitStatus::Ok);
+    EXPECT_EQ(runSimulation(parsed.options.value_or(ProgramOptions{}).simulate), ExitStatus::Ok);
     std::vector<double> cells;
     for (int cell = 0; cell < FieldGrid::CellCount; ++cell)
         cells.push_back(FieldGrid::shared().at(cell / FieldGrid::Rows, cell % FieldGrid::Rows));

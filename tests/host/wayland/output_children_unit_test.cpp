@@ -1,4 +1,5 @@
 // The full-screen parent's book: one child per output, and who ends what.
+#include "host/common/exit_status.h"
 #include "host/wayland/output_children.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ TEST(OutputChildren, AChildThatFoundItsOutputGoneEndsAloneAndIsNotReplaced) {
     book.childStarted(1, 10);
     book.childStarted(2, 20);
     // The child saw the removal before the parent did.
-    EXPECT_EQ(book.childEnded(20, OutputChildren::outputGoneStatus), Ending::Alone);
+    EXPECT_EQ(book.childEnded(20, exitCode(ExitStatus::OutputGone)), Ending::Alone);
     EXPECT_FALSE(book.ending());
     EXPECT_TRUE(book.awaitingChild().empty()) << "no endless respawning";
     EXPECT_EQ(book.removeOutput(2), std::nullopt) << "nothing left to terminate";

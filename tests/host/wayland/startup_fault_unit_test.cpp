@@ -1,6 +1,6 @@
 // Starting the Wayland host where no usable compositor is: a clear status,
 // never a hang, and a termination signal still ends it with 0.
-#include "host/wayland/wayland_mode.h"
+#include "host/wayland/wayland_saver.h"
 
 #include <gtest/gtest.h>
 
@@ -83,16 +83,18 @@ double secondsSince(Clock::time_point start) {
 
 TEST(WaylandStartup, NoCompositorAtTheNamedSocketIsAnEnvironmentError) {
     setenv("WAYLAND_DISPLAY", "/nonexistent/veltrane-wayland", 1);
-    EXPECT_FALSE(waylandCompositorAvailable());
+    const std::optional<std::string> why = waylandCompositorFailure();
+    ASSERT_TRUE(why);
+    EXPECT_NE(why->find("\"/nonexistent/veltrane-wayland\""), std::string::npos) << *why;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(runWaylandMode(WaylandOptions{}), ExitStatus::Environment);
-    WaylandOptions fullscreen;
-    fullscreen.fullscreen = true;
-    EXPECT_EQ(runWaylandMode(fullscreen), ExitStatus::Environment);
+    EXPECT_EQ(runWaylandSaver(SaverRequest{}), ExitStatus::Environment);
+    SaverRequest fullscreen;
+    fullscreen.shape = SaverShape::FullScreen;
+    EXPECT_EQ(runWaylandSaver(fullscreen), ExitStatus::Environment);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("\"/nonexistent/veltrane-wayland\""), std::string::npos) << said;
     setenv("WAYLAND_DISPLAY", "", 1);
-    EXPECT_FALSE(waylandCompositorAvailable()) << "empty counts as unset";
+    EXPECT_EQ(waylandCompositorFailure(), std::string()) << "empty counts as unset: not tried";
 }
 
 TEST(WaylandStartup, ASocketThatNeverAnswersIsGivenUpOnInsteadOfHangingTheStart) {
@@ -100,9 +102,9 @@ TEST(WaylandStartup, ASocketThatNeverAnswersIsGivenUpOnInsteadOfHangingTheStart)
     ASSERT_TRUE(silent.bound());
     setenv("WAYLAND_DISPLAY", silent.path().c_str(), 1);
     const Clock::time_point start = Clock::now();
-    EXPECT_FALSE(waylandCompositorAvailable());
+    EXPECT_TRUE(waylandCompositorFailure());
     testing::internal::CaptureStderr();
-    EXPECT_EQ(runWaylandMode(WaylandOptions{}), ExitStatus::Environment);
+    EXPECT_EQ(runWaylandSaver(SaverRequest{}), ExitStatus::Environment);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("does not answer"), std::string::npos) << said;
     EXPECT_LT(secondsSince(start), 30.0) << "two bounded waits";
@@ -113,14 +115,14 @@ TEST(WaylandStartup, ATerminationSignalDuringAStalledStartEndsItWithZero) {
     ASSERT_TRUE(silent.bound());
     setenv("WAYLAND_DISPLAY", silent.path().c_str(), 1);
     for (bool fullscreen : {false, true}) {
-        WaylandOptions options;
-        options.fullscreen = fullscreen;
+        SaverRequest options;
+        options.shape = fullscreen ? SaverShape::FullScreen : SaverShape::Window;
         const Clock::time_point start = Clock::now();
         std::thread daemon([] {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             kill(getpid(), SIGTERM);
         });
-        EXPECT_EQ(runWaylandMode(options), ExitStatus::Ok) << "full screen: " << fullscreen;
+        EXPECT_EQ(runWaylandSaver(options), ExitStatus::Ok) << "full screen: " << fullscreen;
         daemon.join();
         EXPECT_LT(secondsSince(start), 4.0) << "before the silence would have been given up on";
     }
@@ -134,12 +136,12 @@ TEST(WaylandStartup, ACompositorWithoutXdgShellIsReportedWithItsOwnStatus) {
         ShelllessCompositor compositor;
         ASSERT_NE(compositor.socket(), nullptr);
         setenv("WAYLAND_DISPLAY", compositor.socket(), 1);
-        EXPECT_TRUE(waylandCompositorAvailable());
+        EXPECT_FALSE(waylandCompositorFailure());
         testing::internal::CaptureStderr();
-        EXPECT_EQ(runWaylandMode(WaylandOptions{}), ExitStatus::MissingProtocol);
-        WaylandOptions fullscreen;
-        fullscreen.fullscreen = true;
-        EXPECT_EQ(runWaylandMode(fullscreen), ExitStatus::MissingProtocol)
+        EXPECT_EQ(runWaylandSaver(SaverRequest{}), ExitStatus::MissingProtocol);
+        SaverRequest fullscreen;
+        fullscreen.shape = SaverShape::FullScreen;
+        EXPECT_EQ(runWaylandSaver(fullscreen), ExitStatus::MissingProtocol)
             << "said once by the parent, before any child";
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_NE(said.find("xdg_wm_base"), std::string::npos) << said;

@@ -5,6 +5,7 @@
 // saver's surfaces as sway's window tree shows them, screenshots and input.
 
 #include "tests/host/child_process.h"
+#include "tests/host/server_required.h"
 
 #include <array>
 #include <cstdint>
@@ -106,10 +107,6 @@ std::vector<SaverSurface> waitForSurfaces(const Compositor& compositor, std::siz
 // Live (non-zombie) processes in the process group `group`.
 std::vector<pid_t> processesInGroup(pid_t group);
 
-// Skips the test unless a compositor runs for the test run.
-#define REQUIRE_COMPOSITOR(name)                                                                   \
-    do {                                                                                           \
-        if (!(name)) {                                                                             \
-            GTEST_SKIP() << "no Wayland compositor: scripts/test starts a headless sway";          \
-        }                                                                                          \
-    } while (false)
+// Skips the test unless a compositor runs for the test run (fails it under
+// scripts/test, see server_required.h).
+#define REQUIRE_COMPOSITOR(name) REQUIRE_SERVER(name, "Wayland compositor (a headless sway)")

@@ -253,8 +253,7 @@ TEST_F(HostRuntime, RefusedPasswordKeepsTheSaverAndRetriesWithin200MsAreRefusedS
     EXPECT_FALSE(closePostedDuringVerify) << "input during the password request posted a close";
     EXPECT_TRUE(IsWindow(window));
     EXPECT_FALSE(hostState().rules.closing);
-    EXPECT_EQ(hostState().rules.mouseAnchor.x, 150);
-    EXPECT_EQ(hostState().rules.mouseAnchor.y, 120);
+    EXPECT_EQ(hostState().rules.input.anchor(), std::make_pair(150, 120));
 
     system.ticks += 199;
     EXPECT_EQ(send(WM_CLOSE), 0);

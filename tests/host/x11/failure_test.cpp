@@ -17,7 +17,7 @@ std::string freeDisplay() {
 } // namespace
 
 TEST(HostCommandLineErrors, PrintUsageAndExitWithStatusOne) {
-    // The parser's cases are in host_logic_test; here, that each kind reaches the exit status.
+    // The parser's cases are in tests/host/app; here, that each kind reaches the exit status.
     for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
              {"--bogus"}, {"-window-id"}, {"-window-id", "zz"}, {"-geometry", "0x0+1+1"}}) {
         ChildProcess run(saver(args));
@@ -29,6 +29,7 @@ TEST(HostCommandLineErrors, PrintUsageAndExitWithStatusOne) {
 }
 
 TEST(HostEnvironmentErrors, MissingWindowsDisplaysOrGlxAreReportedWithStatusTwoOr255) {
+    REQUIRE_X_DISPLAY();
     TestDisplay display;
     Window gone = display.createWindow(10, 10);
     display.destroyWindow(gone);
@@ -46,6 +47,15 @@ TEST(HostEnvironmentErrors, MissingWindowsDisplaysOrGlxAreReportedWithStatusTwoO
         {{}, {"DISPLAY=" + freeDisplay()}, 2, "cannot open the X display"},
         {{"-display", freeDisplay()}, {}, 2, "cannot open the X display \"" + freeDisplay()},
         {{}, {"DISPLAY=" + noGlx}, 255, "Screen saver can't set an appropriate OpenGL mode"},
+        // A compositor that does not answer and no X display: both are named.
+        {{},
+         {"WAYLAND_DISPLAY=/nonexistent/veltrane-wayland", "DISPLAY=" + freeDisplay()},
+         2,
+         "\"/nonexistent/veltrane-wayland\""},
+        {{},
+         {"WAYLAND_DISPLAY=/nonexistent/veltrane-wayland", "DISPLAY=" + freeDisplay()},
+         2,
+         "cannot open the X display \"" + freeDisplay()},
     };
     for (const auto& c : cases) {
         ChildProcess run(saver(c.args), c.environment);
@@ -58,6 +68,7 @@ TEST(HostEnvironmentErrors, MissingWindowsDisplaysOrGlxAreReportedWithStatusTwoO
 
 // The host with a stand-in animation that fails on cue.
 TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroStatus) {
+    REQUIRE_X_DISPLAY();
     TestDisplay display;
     display.movePointer(300, 300);
     Window window = display.createWindow(200, 200);
@@ -91,6 +102,7 @@ TEST(SimulationErrors, FailuresOfTheAnimationEndTheRunWithAMessageAndANonZeroSta
 // A server killed while the saver starts up (connecting, setting up GLX,
 // making its window and context) ends the run with status 2, never a signal.
 TEST(HostEnvironmentErrors, AServerKilledDuringStartUpEndsTheRunWithStatusTwo) {
+    REQUIRE_X_DISPLAY();
     for (int delayMs : {5, 10, 15, 20, 25, 30, 40, 50, 70, 100}) {
         std::string name = freeDisplay();
         const std::string socket = "/tmp/.X11-unix/X" + name.substr(1);

@@ -4,9 +4,9 @@
 //   throw         the animation's construction throws
 //   bad-teardown  draw, and report an error when shut down
 //   cannot-draw   run without binding the context, as when it cannot be bound
-#include "host/linux/command_line.h"
-#include "host/x11/animation.h"
-#include "host/x11/x11_mode.h"
+#include "host/app/command_line.h"
+#include "host/common/animation.h"
+#include "host/x11/x11_saver.h"
 #include "render/drawing_target.h"
 
 #include <GL/gl.h>
@@ -66,17 +66,18 @@ private:
 int main(int argc, char** argv) {
     const std::string behaviour = argc > 1 ? argv[1] : "";
     const ParsedCommandLine parsed = parseCommandLine({argv + (argc > 1 ? 2 : 1), argv + argc});
-    if (!parsed.options || parsed.options->mode != ProgramMode::Interactive)
+    if (!parsed.options || parsed.options->mode != ProgramMode::Saver)
         return exitCode(ExitStatus::Usage);
     const long failAfter =
         behaviour.starts_with("fail-after-") ? std::stol(behaviour.substr(11)) : -1;
     // Through the program's own guard, so an animation that throws ends the
     // run as the real saver's would.
-    return exitCode(
-        runX11Saver(parsed.options->x11, [&](DrawingTarget& target) -> std::unique_ptr<Animation> {
-            if (behaviour == "throw")
-                throw std::runtime_error("cannot build");
-            return std::make_unique<ClearingAnimation>(
-                target, failAfter, behaviour == "bad-teardown", behaviour == "cannot-draw");
-        }));
+    return exitCode(runX11Saver(parsed.options->saver, parsed.options->x11,
+                                [&](DrawingTarget& target) -> std::unique_ptr<Animation> {
+                                    if (behaviour == "throw")
+                                        throw std::runtime_error("cannot build");
+                                    return std::make_unique<ClearingAnimation>(
+                                        target, failAfter, behaviour == "bad-teardown",
+                                        behaviour == "cannot-draw");
+                                }));
 }

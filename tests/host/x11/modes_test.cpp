@@ -21,6 +21,7 @@ std::vector<std::string> onWindow(Window window, const std::string& more = "") {
 } // namespace
 
 TEST(WindowMode, DrawsAtTheRequestedSizeAndClosesOnInputOrFivePixelsOfTravelButNotFour) {
+    REQUIRE_X_DISPLAY();
     TestDisplay display;
     XWindowAttributes screen = display.attributes(display.root());
     const std::string here = std::getenv("DISPLAY");
@@ -76,6 +77,7 @@ TEST(WindowMode, DrawsAtTheRequestedSizeAndClosesOnInputOrFivePixelsOfTravelButN
 // leave the window alone. The frame-rate overlay's "F" (its left stroke at x 8
 // and 9, 26 to 39 pixels above the bottom edge) shows only when asked.
 TEST(HackMode, DrawsIntoTheGivenWindowIgnoresInputAndExitsOnDestructionOrSignal) {
+    REQUIRE_X_DISPLAY();
     TestDisplay display;
     const struct {
         std::string way;
@@ -122,6 +124,7 @@ TEST(HackMode, DrawsIntoTheGivenWindowIgnoresInputAndExitsOnDestructionOrSignal)
 // The daemon destroys the hack's window whenever it likes, often in the middle
 // of a frame: the saver must end with status 0 every time, never abort.
 TEST(HackMode, EndsCleanlyWhenItsWindowIsDestroyedAtAnyMomentOfItsRun) {
+    REQUIRE_X_DISPLAY();
     TestDisplay display;
     for (int run = 0; run < 12; ++run) {
         Window window = display.createWindow(320, 240);
@@ -143,6 +146,7 @@ TEST(HackMode, EndsCleanlyWhenItsWindowIsDestroyedAtAnyMomentOfItsRun) {
 
 // The settings tool's preview pane changes size with its dialog.
 TEST(HackMode, FillsItsWindowAgainAfterTheWindowIsResized) {
+    REQUIRE_X_DISPLAY();
     TestDisplay display;
     Window window = display.createWindow(200, 150);
     // The stand-in animation clears every frame to one colour, 0x3380cc.
@@ -181,6 +185,7 @@ bool catches(pid_t pid, int signal) {
 // A daemon may end the hack at any moment of its start-up: opening the
 // display, making the context, building the universe.
 TEST(Signals, EndTheRunWithStatusZeroAtAnyMomentOfStartUp) {
+    REQUIRE_X_DISPLAY();
     TestDisplay display;
     Window window = display.createWindow(200, 150);
     for (int delayMs : {0, 2, 5, 10, 20, 40, 80, 150, 300, 1000}) {

@@ -4,6 +4,7 @@
 // for making, finding, looking at and destroying windows around them.
 
 #include "tests/host/child_process.h"
+#include "tests/host/server_required.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -33,6 +34,15 @@ constexpr int settleMs = 800; // still running after input it must ignore
 // These tests drive the X11 host: a Wayland session they run in must not take
 // the window modes, so no program they start sees it.
 inline const bool waylandSessionKeptOut = (unsetenv("WAYLAND_DISPLAY"), true);
+
+// Whether the X display of the test run answers.
+inline bool xDisplayAnswers() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display)
+        XCloseDisplay(display);
+    return display != nullptr;
+}
+#define REQUIRE_X_DISPLAY() REQUIRE_SERVER(xDisplayAnswers(), "X display (Xvfb)")
 
 // Synthetic input through XTest, as a user's devices would produce it.
 inline void xdotool(const std::string& args) {

@@ -70,6 +70,7 @@ struct DaemonHome {
 } // namespace
 
 TEST(XScreenSaverDaemon, ActivationRunsTheSaverInItsWindowAndDeactivationEndsIt) {
+    REQUIRE_X_DISPLAY();
     ASSERT_TRUE(fs::exists("/usr/bin/xscreensaver")) << "install xscreensaver (scripts/deps)";
     TestDisplay display;
     DaemonHome home;
