@@ -7,7 +7,14 @@ public:
     // Makes the GL context current on the calling thread (the simulation thread, from the
     // Loader's start). False if that fails.
     virtual bool makeCurrent() = 0;
-    // Presents the back buffer; called at the end of every frame on the simulation thread.
+    // Whether a frame drawn now would be seen. Asked once per tick on the simulation thread,
+    // before that tick's first GL call. When it answers false the tick advances the model
+    // exactly as a drawn one does but makes no GL call and no present(); the next tick
+    // that is answered true draws the picture the model has reached. Must not block: a
+    // host that learns of visibility on another thread keeps the answer in an atomic.
+    virtual bool frameWanted() { return true; }
+    // Presents the back buffer; called at the end of every drawn frame on the simulation
+    // thread.
     virtual void present() = 0;
     // Unbinds the context from the calling thread (the simulation thread, once it has
     // drawn its last frame), so that deleting the context afterwards really frees it.

@@ -33,6 +33,9 @@ void drawParticle(const GlowParticle& p) {
     glEnd();
 }
 
+// A particle of a tick that is not drawn.
+void skipParticle(const GlowParticle&) {}
+
 // Sprites are drawn over everything, blended with the glow texture's alpha.
 void beginSprites(std::uint32_t texture) {
     glDisable(GL_DEPTH_TEST);
@@ -119,26 +122,49 @@ void Loader::handleEvent(const NS_Events::Event& event) {
             strokes.erase(event.object);
         break;
     case NS_Events::Render:
-        drawFrame();
+        renderTick();
         break;
     default:
         break;
     }
 }
 
-void Loader::drawFrame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    beginSprites(glowTexture);
-    particles.pass(drawParticle);
-    endSprites();
+// The model's steps (particle pass, spawn, light) run on every tick, in this order, whatever
+// the target answers: their random01 draws interleave with the tracery's growth. Only the GL
+// steps between them depend on the answer.
+void Loader::renderTick() {
+    DrawingTarget* target = drawingTarget();
+    const bool drawn = target == nullptr || target->frameWanted();
+    if (drawn) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        beginSprites(glowTexture);
+    }
+    particles.pass(drawn ? drawParticle : skipParticle);
+    if (drawn)
+        endSprites();
 
     particles.spawn();
 
-    strokePass.draw(strokes, *universe);
-
-    // After the strokes: they are lit by the light as the previous frame left it.
+    if (drawn)
+        drawStrokes();
     light.advance();
+    if (drawn)
+        finishFrame(target);
+    else
+        lightApplied = false;
+}
+
+// The strokes are lit by the light as the previous tick left it. When that tick was not
+// drawn, GL_LIGHT0 still holds an older light; the light itself, not yet advanced in this
+// tick, holds exactly what that tick would have set.
+void Loader::drawStrokes() {
+    if (!lightApplied)
+        applyLight();
+    strokePass.draw(strokes, *universe);
+}
+
+// After the strokes: the light just advanced lights the next frame's strokes.
+void Loader::finishFrame(DrawingTarget* target) {
     applyLight();
 
     glColor3d(1.0, 1.0, 1.0);
@@ -146,7 +172,7 @@ void Loader::drawFrame() {
     drawLightSprite();
     endSprites();
 
-    if (DrawingTarget* target = drawingTarget())
+    if (target != nullptr)
         target->present();
 }
 
@@ -158,6 +184,7 @@ void Loader::applyLight() {
     glLightfv(GL_LIGHT0, GL_SPECULAR, colour);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, colour);
     glLightfv(GL_LIGHT0, GL_POSITION, position);
+    lightApplied = true;
 }
 
 void Loader::drawLightSprite() {

@@ -10,10 +10,14 @@
 
 #include <cstdint>
 
+class DrawingTarget;
+
 // The one handler that draws. It owns no attribute values: it learns which objects are
-// strokes from the "Segment" handler's AttributeAdded / AttributeRemoved events and, on
-// every Render, draws the glow particles, the strokes and the moving light, then
-// presents through the drawing target.
+// strokes from the "Segment" handler's AttributeAdded / AttributeRemoved events. Every
+// Render advances the glow particles and the moving light, which draw from the thread's
+// generator in a fixed order shared with the tracery's growth. When the drawing target
+// wants the frame, the same Render draws the glow particles, the strokes and the moving
+// light and presents; when it does not, the Render makes no GL call at all.
 //
 // Threading: start and every Render run on the simulation thread, which holds the GL
 // context from start on. The universe's teardown may deliver AttributeRemoved events on
@@ -43,8 +47,12 @@ private:
     MovingLight light;
     GlowParticles particles;
     StrokePass strokePass;
+    // False while GL_LIGHT0 lags behind the light: a tick that was not drawn moved it.
+    bool lightApplied = true;
 
-    void drawFrame();
+    void renderTick();
+    void drawStrokes();
+    void finishFrame(DrawingTarget* target);
     void applyLight();
     void drawLightSprite();
 };

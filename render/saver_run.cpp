@@ -32,6 +32,11 @@ bool SaverRun::Bound::makeCurrent() {
     return bound;
 }
 
+void SaverRun::Bound::present() {
+    host_.present();
+    presents_.fetch_add(1, std::memory_order_relaxed);
+}
+
 SaverRun::SaverRun(const SaverRunSetup& setup) {
     install(setup);
     try {

@@ -81,27 +81,34 @@ public:
     bool waitUntilEnded(int milliseconds);
     // Ticks completed so far; after finish(), the final count.
     std::int64_t ticks() const;
+    // Frames presented so far, fewer than ticks() when the target refused some (see
+    // DrawingTarget::frameWanted); after finish(), the final count. May be read while the
+    // simulation thread runs. Zero for a run without a target.
+    std::int64_t framesDrawn() const { return bound_ ? bound_->presents() : 0; }
 
     // The universe, until finish(); null afterwards. Objects and handlers may
     // be read from the owner's thread once waitUntilEnded returned true.
     NS_Universe::Universe* universe() { return universe_.get(); }
 
 private:
-    // The installed target: forwards to the host's, and notes a failed bind
-    // so the host can tell a black saver from a drawing one.
+    // The installed target: forwards to the host's, notes a failed bind so
+    // the host can tell a black saver from a drawing one, and counts presents.
     class Bound final : public DrawingTarget {
     public:
         Bound(DrawingTarget& host, std::atomic<bool>& bindFailed)
             : host_(host), bindFailed_(bindFailed) {}
         bool makeCurrent() override;
-        void present() override { host_.present(); }
+        bool frameWanted() override { return host_.frameWanted(); }
+        void present() override;
         void releaseCurrent() override { host_.releaseCurrent(); }
         int width() const override { return host_.width(); }
         int height() const override { return host_.height(); }
+        std::int64_t presents() const { return presents_.load(std::memory_order_relaxed); }
 
     private:
         DrawingTarget& host_;
         std::atomic<bool>& bindFailed_;
+        std::atomic<std::int64_t> presents_{0};
     };
 
     // Claims the process's one run; released by the destructor (or by a
