@@ -18,6 +18,11 @@ public:
     // at the end of each span, as the peers' do.
     void frameDone(double now, double busy);
 
+    // No frame was drawn for a while (nobody could see it): the next frame
+    // opens a new span instead of averaging over the time nothing was drawn.
+    // The figures shown keep their last values until that span has passed.
+    void restartSpan() { started_ = false; }
+
     // The text, top line first: "FPS: 33.3" and "ms/tick: 4.2"; "--" in place
     // of the numbers until the first span has passed.
     std::array<std::string, 2> lines() const;

@@ -25,8 +25,10 @@ public:
     // True once the animation could not make the context current: it runs on
     // without drawing, which the host reports as a GL set-up that failed.
     virtual bool cannotDraw() const { return false; }
-    // Frames drawn so far.
+    // Frames drawn so far (a tick whose frame nobody wanted draws none).
     virtual std::int64_t frames() const = 0;
+    // Ticks run so far; as many as frames unless some frames were not wanted.
+    virtual std::int64_t ticks() const { return frames(); }
 };
 
 // Builds the animation drawing into the target, which outlives it; may throw

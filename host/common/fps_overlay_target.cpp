@@ -17,3 +17,10 @@ void FpsOverlayTarget::present() {
     overlay_.draw();
     inner_.present();
 }
+
+bool FpsOverlayTarget::frameWanted() {
+    const bool wanted = inner_.frameWanted();
+    if (!wanted)
+        overlay_.restartSpan();
+    return wanted;
+}

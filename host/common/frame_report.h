@@ -10,8 +10,10 @@ class FrameReport {
 public:
     // The run's drawing starts now.
     FrameReport() : started_(std::chrono::steady_clock::now()) {}
-    // Prints the report for `frames` drawn since construction, if asked for.
-    void print(std::int64_t frames) const;
+    // Prints the report for `frames` drawn in the `ticks` run since
+    // construction, if asked for; a tick whose frame nobody could see draws
+    // none.
+    void print(std::int64_t frames, std::int64_t ticks) const;
 
 private:
     std::chrono::steady_clock::time_point started_;

@@ -101,7 +101,7 @@ bool HostedRun::finish() {
         if (animation_) {
             ok = animation_->shutdown();
             if (frameReport_)
-                frameReport_->print(animation_->frames());
+                frameReport_->print(animation_->frames(), animation_->ticks());
             animation_.reset();
         }
     } catch (...) {

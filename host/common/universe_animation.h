@@ -15,7 +15,8 @@ public:
     bool failed() const override { return run_.failed(); }
     std::string failureMessage() const override { return run_.failureMessage(); }
     bool cannotDraw() const override { return run_.cannotDraw(); }
-    std::int64_t frames() const override { return run_.ticks(); }
+    std::int64_t frames() const override { return run_.framesDrawn(); }
+    std::int64_t ticks() const override { return run_.ticks(); }
 
 private:
     SaverRun run_;

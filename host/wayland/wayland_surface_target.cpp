@@ -31,6 +31,8 @@ WaylandSurfaceTarget::create(EGLDisplay display, const DesktopGlContext& gl, wl_
 }
 
 WaylandSurfaceTarget::~WaylandSurfaceTarget() {
+    if (wl_callback* callback = callback_.exchange(nullptr))
+        wl_callback_destroy(callback);
     if (eglSurface_ != EGL_NO_SURFACE)
         eglDestroySurface(display_, eglSurface_);
     if (window_)
@@ -51,11 +53,25 @@ void WaylandSurfaceTarget::present() {
         glFinish();
         return;
     }
+    // Asked before the swap, which commits it with the frame.
+    static const wl_callback_listener listener = {.done = frameDone};
+    wl_callback* callback = wl_surface_frame(surface_);
+    wl_callback_add_listener(callback, &listener, this);
+    framePending_.store(true, std::memory_order_release);
+    callback_.store(callback, std::memory_order_release);
     if (eglSwapBuffers(display_, eglSurface_) != EGL_TRUE) {
         lost_.store(true, std::memory_order_release);
         return;
     }
     adoptPendingSize();
+}
+
+void WaylandSurfaceTarget::frameDone(void* data, wl_callback* callback, std::uint32_t) {
+    auto* self = static_cast<WaylandSurfaceTarget*>(data);
+    // The simulation thread asks for the next one only once this is cleared.
+    self->callback_.store(nullptr, std::memory_order_relaxed);
+    wl_callback_destroy(callback);
+    self->framePending_.store(false, std::memory_order_release);
 }
 
 void WaylandSurfaceTarget::adoptPendingSize() {

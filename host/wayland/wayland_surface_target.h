@@ -6,10 +6,12 @@
 
 #include <EGL/egl.h>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 
+struct wl_callback;
 struct wl_egl_window;
 struct wl_surface;
 
@@ -22,6 +24,11 @@ struct wl_surface;
 // surface the compositor hides (and sends no frame callbacks) still lets every
 // tick end, and a dead connection makes the swap fail instead of blocking;
 // from the first failed swap on, frames are no longer presented (lost()).
+// Instead each presented frame asks for a frame callback, and no frame is
+// wanted until it has come back: a surface nobody sees (a hidden workspace,
+// a covered or minimised window, an output powered off, a locked session)
+// gets no callback and so costs no drawing; the callback, dispatched by the
+// window thread with the connection's other events, makes the next tick draw.
 //
 // Sizes change between frames: the window thread hands a new size over with
 // resize(); the simulation thread adopts it right after its next swap, so the
@@ -40,6 +47,7 @@ public:
     WaylandSurfaceTarget& operator=(const WaylandSurfaceTarget&) = delete;
 
     bool makeCurrent() override;
+    bool frameWanted() override { return !framePending_.load(std::memory_order_acquire); }
     void present() override;
     void releaseCurrent() override;
     // The buffer's size in pixels.
@@ -54,6 +62,7 @@ public:
 private:
     WaylandSurfaceTarget() = default;
     void adoptPendingSize();
+    static void frameDone(void* data, wl_callback* callback, std::uint32_t time);
 
     EGLDisplay display_ = EGL_NO_DISPLAY;
     EGLContext context_ = EGL_NO_CONTEXT;
@@ -63,6 +72,10 @@ private:
     std::atomic<int> width_{0};
     std::atomic<int> height_{0};
     std::atomic<bool> lost_{false};
+    // The last presented frame's callback, until the compositor answers it
+    // (destroyed by whoever takes it: the dispatch, or the destructor).
+    std::atomic<wl_callback*> callback_{nullptr};
+    std::atomic<bool> framePending_{false};
     std::mutex pendingLock_;
     SurfaceSize pending_;
     bool hasPending_ = false;

@@ -40,6 +40,8 @@ public:
     GlxDrawingTarget& operator=(const GlxDrawingTarget&) = delete;
 
     bool makeCurrent() override;
+    // False while the window thread says nobody can see the window.
+    bool frameWanted() override { return wanted_.load(std::memory_order_acquire); }
     // Swaps (or flushes when the window's visual is
     // single-buffered: a hack must use the visual it is given) or copies the
     // pixmap into the window; then adopts the window's latest size as the
@@ -51,6 +53,8 @@ public:
 
     // Window thread, on ConfigureNotify.
     void resize(int width, int height);
+    // Window thread: whether frames are wanted from the next tick on.
+    void setFrameWanted(bool wanted) { wanted_.store(wanted, std::memory_order_release); }
     // True once presenting into the window failed (it has been destroyed, or
     // the server refused the copy); frames are no longer presented.
     bool windowLost() const { return lost_.load(std::memory_order_acquire); }
@@ -72,6 +76,7 @@ private:
     std::atomic<int> width_;
     std::atomic<int> height_;
     std::atomic<bool> lost_{false};
+    std::atomic<bool> wanted_{true};
     // Simulation thread only: the viewport the context currently has, and in
     // Copied mode the pixmap, its size and the GC of the copy.
     int viewportWidth_ = 0;

@@ -7,6 +7,7 @@
 
 #include <GL/glx.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/dpms.h>
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
@@ -45,6 +46,9 @@ ExitStatus X11Host::open(ClosingRules& rules) {
     }
     ServerLossGuard::install();
     ServerLossGuard::watch(ConnectionNumber(display_));
+    int dpmsEvent = 0;
+    int dpmsError = 0;
+    hasDpms_ = DPMSQueryExtension(display_, &dpmsEvent, &dpmsError) && DPMSCapable(display_);
     int errorBase = 0;
     int eventBase = 0;
     if (!glXQueryExtension(display_, &errorBase, &eventBase)) {
@@ -100,7 +104,25 @@ std::optional<ExitStatus> X11Host::pump(ClosingRules& rules, int milliseconds) {
     reportNewErrors();
     if (context_ && context_->windowLost())
         return windowLost();
+    queryDisplayPower();
     return std::nullopt;
+}
+
+void X11Host::queryDisplayPower() {
+    const auto now = std::chrono::steady_clock::now();
+    if (!hasDpms_ || now < nextDpmsQuery_)
+        return;
+    nextDpmsQuery_ = now + std::chrono::seconds(1);
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    if (DPMSInfo(display_, &level, &enabled))
+        visibility_.displayPower(enabled != False, level);
+    updateFrameWanted();
+}
+
+void X11Host::updateFrameWanted() {
+    if (context_)
+        context_->target().setFrameWanted(visibility_.frameWanted());
 }
 
 std::optional<ExitStatus> X11Host::handle(const XEvent& event, ClosingRules& rules) {
@@ -114,6 +136,12 @@ std::optional<ExitStatus> X11Host::handle(const XEvent& event, ClosingRules& rul
     case ConfigureNotify:
         if (event.xconfigure.window == window_.window && context_)
             context_->resize(event.xconfigure.width, event.xconfigure.height);
+        break;
+    case VisibilityNotify:
+        if (event.xvisibility.window == window_.window) {
+            visibility_.windowVisibility(event.xvisibility.state);
+            updateFrameWanted();
+        }
         break;
     case MapNotify:
         // Keys go to the saver whatever has the focus; without a window

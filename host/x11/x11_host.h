@@ -5,8 +5,10 @@
 #include "host/x11/glx_context.h"
 #include "host/x11/x11_request.h"
 #include "host/x11/x11_saver_window.h"
+#include "host/x11/x11_visibility.h"
 
 #include <X11/Xlib.h>
+#include <chrono>
 #include <memory>
 
 class SignalPipe;
@@ -17,7 +19,9 @@ class SignalPipe;
 // context on a connection of its own (GlxContext). It translates key and
 // button presses, pointer motion in root coordinates, the window manager's
 // close request and `signals` into the closing rules; a window destroyed
-// under the saver ends the run with Ok. XInitThreads must have been called
+// under the saver ends the run with Ok. No frame is drawn while the window is
+// fully obscured or the display's DPMS level is not on (asked at most once a
+// second). XInitThreads must have been called
 // before any other Xlib use in the process.
 class X11Host final : public Host {
 public:
@@ -44,9 +48,13 @@ private:
     std::unique_ptr<GlxContext> context_;
     // X errors on the window thread's connection already reported.
     unsigned long errorsSeen_ = 0;
+    X11Visibility visibility_;
+    bool hasDpms_ = false;
+    std::chrono::steady_clock::time_point nextDpmsQuery_;
 
     ExitStatus makeContext();
-    bool ownWindowTakesInput() const { return window_.own; }
+    void queryDisplayPower();
+    void updateFrameWanted();
     // The status the event ends the run with, if it does.
     std::optional<ExitStatus> handle(const XEvent& event, ClosingRules& rules);
     // Asks the server, since a DestroyNotify may be on its way.

@@ -101,7 +101,8 @@ ExitStatus createOwnWindow(Display* display, const SaverRequest& saver,
     set.colormap = target.colormap;
     set.background_pixel = 0;
     set.border_pixel = 0;
-    set.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask;
+    set.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask |
+                     VisibilityChangeMask;
     int x = 0;
     int y = 0;
     if (!fullScreen && placement.positioned) {
@@ -129,11 +130,12 @@ ExitStatus createOwnWindow(Display* display, const SaverRequest& saver,
 }
 
 ExitStatus adoptWindow(Display* display, Window window, X11SaverWindow& target) {
-    // Structure events only: input belongs to whoever owns the window, and
-    // selecting button presses on another client's window would fail anyway.
+    // Structure and visibility events only: input belongs to whoever owns the
+    // window, and selecting button presses on another client's window would
+    // fail anyway.
     // Selecting before checking the window closes the gap in which it could
     // be destroyed unseen.
-    XSelectInput(display, window, StructureNotifyMask);
+    XSelectInput(display, window, StructureNotifyMask | VisibilityChangeMask);
     XSync(display, False);
     XWindowAttributes attributes = {};
     if (!XGetWindowAttributes(display, window, &attributes)) {

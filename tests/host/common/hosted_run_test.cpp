@@ -208,3 +208,25 @@ TEST(HostedRun, TheFrameReportCountsTheAnimationsFramesWhenAskedFor) {
     unsetenv("VELTRANE_REPORT_FRAMES");
     EXPECT_EQ(outcome.stderrText.rfind("veltrane: 7 frames in ", 0), 0u) << outcome.stderrText;
 }
+
+TEST(HostedRun, TheFrameReportSaysWhenNoFrameWasDrawnBecauseNobodyCouldSeeIt) {
+    Log log;
+    ScriptedHost host(log);
+    HostedSaver saver;
+    struct Unseen final : Animation {
+        bool shutdown() override { return true; }
+        bool failed() const override { return false; }
+        std::int64_t frames() const override { return 0; }
+        std::int64_t ticks() const override { return 90; }
+    };
+    saver.animation = [](DrawingTarget&) -> std::unique_ptr<Animation> {
+        return std::make_unique<Unseen>();
+    };
+    setenv("VELTRANE_REPORT_FRAMES", "1", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runHosted(host, saver), ExitStatus::Ok);
+    const std::string text = testing::internal::GetCapturedStderr();
+    unsetenv("VELTRANE_REPORT_FRAMES");
+    EXPECT_EQ(text.rfind("veltrane: no frames drawn in ", 0), 0u) << text;
+    EXPECT_NE(text.find(", 90 ticks"), std::string::npos) << text;
+}

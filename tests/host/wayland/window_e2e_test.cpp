@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <regex>
+#include <thread>
 
 namespace {
 std::vector<std::string> saver(std::vector<std::string> args) {
@@ -109,4 +110,34 @@ TEST(WaylandWindow, OnAScaleTwoOutputDrawsIntoABufferOfTwiceItsSize) {
     EXPECT_TRUE(std::regex_search(trace, std::regex(R"(set_buffer_scale\(2\))")));
     EXPECT_TRUE(std::regex_search(trace, std::regex(R"(create_buffer\(.*, 800, 600, )")))
         << "no 800x600 buffer in the trace";
+}
+
+// On a workspace nobody shows, the compositor sends no frame callbacks and the
+// window draws nothing; shown again, it draws at once. The frame report counts
+// the ticks whose frames were not drawn.
+TEST(WaylandWindow, DrawsNoFrameOnAHiddenWorkspaceAndDrawsAgainOnceShown) {
+    auto compositor = Compositor::makePrivate();
+    REQUIRE_COMPOSITOR(compositor);
+    compositor->moveCursorTo(centreX, centreY);
+    ChildProcess run(saver({"--geometry", "400x300"}),
+                     compositor->environment({"VELTRANE_REPORT_FRAMES=1"}));
+    auto surfaces = waitForSurfaces(*compositor, 1, false, startupMs);
+    ASSERT_EQ(surfaces.size(), 1u) << run.errorOutput();
+    ASSERT_TRUE(compositor->swaymsg("workspace 9").ok);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    ASSERT_TRUE(compositor->swaymsg("workspace 1").ok);
+    // The compositor shows the last frame it got; a drawing saver changes it.
+    const auto before = compositor->capture(surfaces[0]).rgb;
+    EXPECT_TRUE(
+        eventually(startupMs, [&] { return compositor->capture(surfaces[0]).rgb != before; }))
+        << "not drawn again once shown: " << run.errorOutput();
+    run.signal(SIGTERM);
+    ASSERT_EQ(run.waitExit(exitMs), 0) << run.errorOutput();
+    std::smatch counts;
+    const std::string report = run.errorOutput();
+    ASSERT_TRUE(std::regex_search(report, counts, std::regex(R"((\d+) frames in .*, (\d+) ticks)")))
+        << report;
+    EXPECT_GT(std::stol(counts[1]), 0);
+    // Three hidden seconds are about 100 ticks; a busy machine runs fewer.
+    EXPECT_GE(std::stol(counts[2]) - std::stol(counts[1]), 30) << report;
 }

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <regex>
 #include <tuple>
 
 namespace {
@@ -201,4 +202,31 @@ TEST(Signals, EndTheRunWithStatusZeroAtAnyMomentOfStartUp) {
             << delayMs << " ms: " << run.errorOutput();
     }
     display.destroyWindow(window);
+}
+
+// A window another window covers whole draws nothing until it is shown again,
+// then draws at once; the frame report counts the frames it did not draw.
+TEST(WindowMode, DrawsNoFrameWhileAnotherWindowCoversItWhole) {
+    REQUIRE_X_DISPLAY();
+    TestDisplay display;
+    display.movePointer(100, 100);
+    ChildProcess run(saver(words("--geometry 320x240+0+0")), {"VELTRANE_REPORT_FRAMES=1"});
+    Window window = display.waitForWindow("Veltrane", startupMs);
+    ASSERT_NE(window, 0u) << run.errorOutput();
+    ASSERT_TRUE(display.showsNonBlack(window, startupMs)) << "no frame drawn";
+    Window cover = display.createWindow(400, 300); // black, at the origin
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    display.destroyWindow(cover);
+    EXPECT_TRUE(display.showsNonBlack(window, startupMs)) << "not drawn again once shown";
+    run.signal(SIGTERM);
+    ASSERT_EQ(run.waitExit(exitMs), 0) << run.errorOutput();
+    std::smatch counts;
+    const std::string report = run.errorOutput();
+    ASSERT_TRUE(std::regex_search(report, counts, std::regex(R"((\d+) frames in .*, (\d+) ticks)")))
+        << report;
+    const long frames = std::stol(counts[1]);
+    const long ticks = std::stol(counts[2]);
+    EXPECT_GT(frames, 0);
+    // Three covered seconds are about 100 ticks; a busy machine runs fewer.
+    EXPECT_GE(ticks - frames, 30) << report;
 }
