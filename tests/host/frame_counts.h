@@ -1,0 +1,19 @@
+#pragma once
+// The frame report a saver prints on stderr with VELTRANE_REPORT_FRAMES=1 as
+// it ends: "N frames in S s (R per second), T ticks".
+
+#include <optional>
+#include <regex>
+#include <string>
+
+struct FrameCounts {
+    long frames = 0; // drawn
+    long ticks = 0;  // run; more than frames when some were not wanted
+};
+
+inline std::optional<FrameCounts> reportedFrameCounts(const std::string& errorOutput) {
+    std::smatch counts;
+    if (!std::regex_search(errorOutput, counts, std::regex(R"((\d+) frames in .*, (\d+) ticks)")))
+        return std::nullopt;
+    return FrameCounts{std::stol(counts[1]), std::stol(counts[2])};
+}
