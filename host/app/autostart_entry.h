@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
-// What `veltrane --autostart on|off` did, in words for the user: printed on
-// standard output when ok, on standard error otherwise.
+// What `veltrane --autostart on|off` did, in words for the user. When ok, whole
+// lines for standard output, each ending in a newline; otherwise one phrase
+// without a newline, for "veltrane: <message>" on standard error.
 struct AutostartOutcome {
     bool ok = false;
     std::string message;
