@@ -3,8 +3,10 @@
 #   cmake --workflow --preset win64  -> build/packages/veltrane-<version>-win64.zip
 #   cmake --workflow --preset msi    -> build/packages/veltrane-<version>-win64.msi
 # Both hold stripped programs. The .deb puts the hack where Debian 12's
-# XScreenSaver daemon runs hacks from; its dependencies are computed from the
-# binary's shared libraries by dpkg-shlibdeps (package dpkg-dev).
+# XScreenSaver daemon runs hacks from, links it as bin/veltrane and lists the
+# window mode in the application menu (desktop entry, AppStream metainfo,
+# hicolor icon); its dependencies are computed from the binary's shared
+# libraries by dpkg-shlibdeps (package dpkg-dev).
 
 set(CPACK_PACKAGE_NAME veltrane)
 set(CPACK_PACKAGE_VENDOR "The Veltrane developers")
@@ -37,7 +39,9 @@ The strokes gather on a coarse picture of the current time (HH:MM), so the
 clock becomes legible in the tracery, while glow particles rise and a
 wandering light plays over the strokes. Drawn with OpenGL 1.1.
 
-The package installs it as a hack for XScreenSaver: pick Veltrane in
+Started from the application menu it opens in a window. As a screen
+saver it runs on idle on GNOME, KDE Plasma, sway and X11 (veltrane
+--autostart on), and as a hack for XScreenSaver: pick Veltrane in
 xscreensaver-settings. It also renders pictures off-screen, without a
 display.")
 endif()
@@ -51,8 +55,48 @@ function(veltrane_gzip_for_install source name destination)
     COMMAND ${VELTRANE_GZIP} -9nf ${plain}
     DEPENDS ${source}
     VERBATIM)
-  set_property(GLOBAL APPEND PROPERTY VELTRANE_DOCS ${plain}.gz)
+  set_property(GLOBAL APPEND PROPERTY VELTRANE_BUILT_FILES ${plain}.gz)
   install(FILES ${plain}.gz DESTINATION ${destination})
+endfunction()
+
+# The application icon is the largest image of the Windows icon, extracted by
+# icotool (package icoutils) at build time, so it can never differ from the
+# .ico; icotool writes no time stamp, so the PNG is the same in every build.
+# Without icotool the package has no icon (scripts/test-packages fails then).
+function(veltrane_icon_for_install ico name)
+  find_program(VELTRANE_ICOTOOL icotool)
+  if(NOT VELTRANE_ICOTOOL)
+    message(STATUS "icotool not found (package icoutils): no application icon")
+    return()
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ico})
+  execute_process(COMMAND ${VELTRANE_ICOTOOL} -l ${ico} OUTPUT_VARIABLE listing
+                  COMMAND_ERROR_IS_FATAL ANY)
+  # One line per image: --icon --index=N --width=W --height=H --bit-depth=D ...
+  string(REGEX MATCHALL "--icon --index=[0-9]+ --width=[0-9]+ --height=[0-9]+ --bit-depth=[0-9]+"
+         images "${listing}")
+  set(best_score -1)
+  foreach(image IN LISTS images)
+    string(REGEX MATCH "index=([0-9]+) --width=([0-9]+) --height=([0-9]+) --bit-depth=([0-9]+)"
+           _ "${image}")
+    math(EXPR score "${CMAKE_MATCH_2} * 1000 + ${CMAKE_MATCH_4}")
+    if(CMAKE_MATCH_2 EQUAL CMAKE_MATCH_3 AND score GREATER best_score)
+      set(best_score ${score})
+      set(best_index ${CMAKE_MATCH_1})
+      set(best_size ${CMAKE_MATCH_2})
+    endif()
+  endforeach()
+  if(NOT DEFINED best_index)
+    message(FATAL_ERROR "${ico} holds no square icon image")
+  endif()
+  set(png ${CMAKE_BINARY_DIR}/icons/${name}.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons
+    COMMAND ${VELTRANE_ICOTOOL} -x -i ${best_index} -o ${png} ${ico}
+    DEPENDS ${ico}
+    VERBATIM)
+  set_property(GLOBAL APPEND PROPERTY VELTRANE_BUILT_FILES ${png})
+  install(FILES ${png} DESTINATION share/icons/hicolor/${best_size}x${best_size}/apps)
 endfunction()
 
 # The Windows installer: not a CPack generator (CPack's WIX wants the WiX
@@ -103,10 +147,29 @@ else()
                  ${CMAKE_BINARY_DIR}/docs/changelog.source @ONLY)
   veltrane_gzip_for_install(${CMAKE_BINARY_DIR}/docs/changelog.source changelog
                             share/doc/veltrane)
+  # `veltrane` on the PATH, for the commands the docs give (veltrane --idle,
+  # --autostart) and the desktop entry's Exec.
+  if(IS_ABSOLUTE ${VELTRANE_XSCREENSAVER_HACK_DIR})
+    set(hack ${VELTRANE_XSCREENSAVER_HACK_DIR}/veltrane)
+  else()
+    set(hack ../${VELTRANE_XSCREENSAVER_HACK_DIR}/veltrane)
+  endif()
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/bin-link)
+  file(CREATE_LINK ${hack} ${CMAKE_BINARY_DIR}/bin-link/veltrane SYMBOLIC)
+  install(FILES ${CMAKE_BINARY_DIR}/bin-link/veltrane DESTINATION bin)
+  # The window mode in the application menu. The desktop entry, the metainfo
+  # and the icon are named for the application's id, which AppStream wants
+  # never to change.
+  set(app_id org.example.veltrane)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/linux/${app_id}.desktop
+          DESTINATION share/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/linux/${app_id}.metainfo.xml
+          DESTINATION share/metainfo)
+  veltrane_icon_for_install(${PROJECT_SOURCE_DIR}/resources/win32/veltrane.ico ${app_id})
 endif()
-# Everything above that is made at build time; the package workflow builds it
-# with the program.
-get_property(docs GLOBAL PROPERTY VELTRANE_DOCS)
-add_custom_target(veltrane_docs ALL DEPENDS ${docs})
+# Everything above that is made at build time (documents, the icon); the
+# package workflow builds it with the program.
+get_property(built GLOBAL PROPERTY VELTRANE_BUILT_FILES)
+add_custom_target(veltrane_docs ALL DEPENDS ${built})
 
 include(CPack)
