@@ -17,8 +17,8 @@ inline bool serversRequired() {
     do {                                                                                           \
         if (!(available)) {                                                                        \
             if (serversRequired())                                                                 \
-                FAIL() << "no " << (what) << ", which scripts/test starts";                        \
+                FAIL() << "missing: " << (what);                                                   \
             else                                                                                   \
-                GTEST_SKIP() << "no " << (what) << ": scripts/test starts one";                    \
+                GTEST_SKIP() << "missing: " << (what) << " (scripts/test provides it)";            \
         }                                                                                          \
     } while (false)

@@ -69,25 +69,3 @@ bool IdleTestCompositor::typeKey() const {
 void IdleTestCompositor::kill() {
     ::kill(pid_, SIGKILL);
 }
-
-bool serversRequired() {
-    const char* required = std::getenv("VELTRANE_REQUIRE_SERVERS");
-    return required && std::string(required) == "1";
-}
-
-WatchEnd watch(IdleSource& source, int milliseconds, const std::function<bool()>& done) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done()) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (source.wakeAfter().count() >= 0)
-            left = std::min(left, source.wakeAfter());
-        pollfd fd = {source.fd(), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(std::max<long>(left.count(), 0)));
-        if (!source.dispatch())
-            return WatchEnd::Lost;
-        if (!done() && Clock::now() >= deadline)
-            return WatchEnd::TimedOut;
-    }
-    return WatchEnd::Done;
-}

@@ -1,11 +1,10 @@
 #pragma once
 // What the idle sources' tests share: a real compositor of each test's own
 // (scripts/lib/headless-sway or headless-kwin), input into its seat, and the
-// watcher's loop around a source.
+// server checks of tests/host/server_required.h.
 
 #include "host/idle/idle_source.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -38,23 +37,3 @@ private:
     pid_t pid_;
     std::string dir_;
 };
-
-// True when VELTRANE_REQUIRE_SERVERS=1 (scripts/test): a compositor that does
-// not start fails the test instead of skipping it.
-bool serversRequired();
-
-#define REQUIRE_SERVER(server, why)                                                                \
-    do {                                                                                           \
-        if (!(server)) {                                                                           \
-            if (serversRequired())                                                                 \
-                FAIL() << (why);                                                                   \
-            GTEST_SKIP() << (why);                                                                 \
-        }                                                                                          \
-    } while (false)
-
-enum class WatchEnd { Done, Lost, TimedOut };
-
-// The watcher's loop: polls fd() (at most wakeAfter() when that is not
-// negative) and dispatches, until `done` holds, dispatch() reports the server
-// lost, or `milliseconds` pass.
-WatchEnd watch(IdleSource& source, int milliseconds, const std::function<bool()>& done);

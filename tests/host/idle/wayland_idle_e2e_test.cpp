@@ -4,6 +4,7 @@
 #include "host/idle/kde_idle_source.h"
 #include "host/idle/wayland_idle.h"
 #include "tests/host/child_process.h"
+#include "tests/host/idle/idle_source_driving.h"
 #include "tests/host/idle/idle_test_support.h"
 
 #include <gtest/gtest.h>
@@ -47,11 +48,9 @@ protected:
     }
     // Milliseconds until the source reports `wanted`, or -1.
     static long msUntil(IdleSource& source, IdleState wanted, int limitMs) {
-        const auto start = steady_clock::now();
-        const WatchEnd end = watch(source, limitMs, [&] { return source.state() == wanted; });
-        return end == WatchEnd::Done
-                   ? duration_cast<milliseconds>(steady_clock::now() - start).count()
-                   : -1;
+        const DriveResult end =
+            drive(source, limitMs, [&](const IdleSource& s) { return s.state() == wanted; });
+        return end.reached ? end.elapsed.count() : -1;
     }
     static void report(const char* what, long ms) {
         std::printf("[ timing ] %s: %ld ms after the idle deadline\n", what,
@@ -102,9 +101,8 @@ TEST_P(WaylandIdleSourceTest, AHeldInhibitorKeepsTheSessionActiveUntilReleased) 
         << inhibitor->errorOutput();
     auto source = open();
     ASSERT_TRUE(source);
-    EXPECT_EQ(watch(*source, 3 * 1000, [&] { return source->state() == IdleState::Idle; }),
-              WatchEnd::TimedOut)
-        << "idle although inhibited";
+    const DriveResult held = drive(*source, 3 * 1000, isIdle);
+    EXPECT_FALSE(held.reached || held.lost) << "idle although inhibited";
     inhibitor.reset();
     std::remove(ready.c_str());
     EXPECT_GE(msUntil(*source, IdleState::Idle, idleWithinMs), 0) << "released, yet never idle";
@@ -114,7 +112,7 @@ TEST_P(WaylandIdleSourceTest, TheCompositorKilledMakesDispatchReportTheServerLos
     auto source = open();
     ASSERT_TRUE(source);
     compositor_->kill();
-    EXPECT_EQ(watch(*source, activeWithinMs, [] { return false; }), WatchEnd::Lost);
+    EXPECT_TRUE(drive(*source, activeWithinMs, never).lost);
     EXPECT_FALSE(source->dispatch()) << "and stays lost";
 }
 

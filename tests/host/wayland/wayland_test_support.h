@@ -109,4 +109,4 @@ std::vector<pid_t> processesInGroup(pid_t group);
 
 // Skips the test unless a compositor runs for the test run (fails it under
 // scripts/test, see server_required.h).
-#define REQUIRE_COMPOSITOR(name) REQUIRE_SERVER(name, "Wayland compositor (a headless sway)")
+#define REQUIRE_COMPOSITOR(name) REQUIRE_SERVER(name, "a Wayland compositor (a headless sway)")

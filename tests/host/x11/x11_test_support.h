@@ -42,7 +42,7 @@ inline bool xDisplayAnswers() {
         XCloseDisplay(display);
     return display != nullptr;
 }
-#define REQUIRE_X_DISPLAY() REQUIRE_SERVER(xDisplayAnswers(), "X display (Xvfb)")
+#define REQUIRE_X_DISPLAY() REQUIRE_SERVER(xDisplayAnswers(), "an X display (Xvfb)")
 
 // Synthetic input through XTest, as a user's devices would produce it.
 inline void xdotool(const std::string& args) {
