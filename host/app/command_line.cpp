@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::array headlessModeList = {ProgramMode::Simulate, ProgramMode::Snapshot,
                                          ProgramMode::Record};
+// The modes a switch chooses; without one the line is the saver's.
+constexpr std::array switchedModeList = {ProgramMode::Simulate, ProgramMode::Snapshot,
+                                         ProgramMode::Record, ProgramMode::Watch,
+                                         ProgramMode::Autostart};
+
+bool isNumberWord(std::string_view word) {
+    return !word.empty() && word[0] >= '0' && word[0] <= '9';
+}
 
 // Next to --snapshot or --record, the optional FILE: "-" or a word that is not
 // an option.
@@ -30,10 +38,10 @@ bool takesHeadlessValue(std::string_view arg) {
 }
 
 std::string refusal(std::string_view arg) {
-    for (ProgramMode mode : headlessModeList)
+    for (ProgramMode mode : switchedModeList)
         if (const OptionSpec* spec = findOption(arg, mode);
             spec != nullptr && spec->role == OptionRole::ModeSwitch)
-            return "only one of --simulate, --snapshot and --record, once";
+            return "only one of --simulate, --snapshot, --record, --idle and --autostart, once";
     if (arg.size() < 2 || arg[0] != '-')
         return std::string("unexpected argument '").append(arg).append("'");
     return std::string("unknown option '").append(arg).append("'");
@@ -88,15 +96,49 @@ std::string checkWholeLine(ProgramOptions& options, const ParseNotes& notes) {
     case ProgramMode::Record:
         // Asking for the usage needs no picture to be possible.
         return options.help ? std::string() : checkPictures(options.snapshot, notes);
+    case ProgramMode::Watch:
+    case ProgramMode::Autostart:
+        break;
     }
     return {};
+}
+
+// The value `spec` reads from the words after args[i], which `i` then passes;
+// false when a value it needs is missing.
+bool takeValue(const OptionSpec& spec, const std::vector<std::string>& args, std::size_t& i,
+               std::string& value) {
+    const bool hasNext = i + 1 < args.size();
+    switch (spec.value) {
+    case OptionValue::None:
+        return true;
+    case OptionValue::Required:
+        if (hasNext)
+            value = args[++i];
+        return hasNext;
+    case OptionValue::OptionalFile:
+        if (hasNext && isFileWord(args[i + 1]))
+            value = args[++i];
+        return true;
+    case OptionValue::OptionalMinutes:
+        if (hasNext && isNumberWord(args[i + 1]))
+            value = args[++i];
+        return true;
+    case OptionValue::OnOrOff:
+        if (!hasNext)
+            return false;
+        value = args[++i];
+        if (value == "on" && i + 1 < args.size() && isNumberWord(args[i + 1]))
+            value += " " + args[++i];
+        return true;
+    }
+    return true;
 }
 
 } // namespace
 
 ProgramMode chooseProgramMode(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
-        for (ProgramMode mode : headlessModeList)
+        for (ProgramMode mode : switchedModeList)
             if (const OptionSpec* spec = findOption(args[i], mode);
                 spec != nullptr && spec->role == OptionRole::ModeSwitch)
                 return mode;
@@ -115,16 +157,10 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         const OptionSpec* spec = findOption(arg, options.mode);
         if (spec == nullptr || (spec->role == OptionRole::ModeSwitch && notes.switches++ > 0))
             return {std::nullopt, refusal(arg)};
-        std::string_view value;
-        const bool hasNext = i + 1 < args.size();
-        if (spec->value == OptionValue::Required) {
-            if (!hasNext)
-                return {std::nullopt,
-                        "'" + arg + "' needs a value (" + std::string(spec->valueName) + ")"};
-            value = args[++i];
-        } else if (spec->value == OptionValue::OptionalFile && hasNext && isFileWord(args[i + 1])) {
-            value = args[++i];
-        }
+        std::string value;
+        if (!takeValue(*spec, args, i, value))
+            return {std::nullopt,
+                    "'" + arg + "' needs a value (" + std::string(spec->valueName) + ")"};
         if (spec->apply != nullptr)
             if (std::string problem = spec->apply(options, notes, value); !problem.empty())
                 return {std::nullopt, problem};

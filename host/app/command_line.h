@@ -11,15 +11,29 @@
 
 // Which of the Linux program's modes a command line asks for.
 enum class ProgramMode {
-    Saver,    // window, full screen, XScreenSaver hack, --help, --version
-    Simulate, // --simulate
-    Snapshot, // --snapshot
-    Record,   // --record
+    Saver,     // window, full screen, XScreenSaver hack, --help, --version
+    Simulate,  // --simulate
+    Snapshot,  // --snapshot
+    Record,    // --record
+    Watch,     // --idle: the saver whenever the session is idle
+    Autostart, // --autostart on|off: the watcher started with the session
 };
 
 // Which host shows the saver: the one --x11 or --wayland forced (the last of
 // them counts), or Automatic for chooseSaverHost.
 enum class HostRequest { Automatic, X11, Wayland };
+
+// `veltrane --idle [MINUTES]`.
+struct WatchOptions {
+    double minutes = 10;
+    bool verbose = false; // say at the start which idle source serves
+};
+
+// `veltrane --autostart on [MINUTES]` or `--autostart off`.
+struct AutostartOptions {
+    bool on = true;
+    double minutes = 10;
+};
 
 // A whole command line, read. Only the part of the chosen mode is filled in;
 // the others keep their defaults.
@@ -32,6 +46,8 @@ struct ProgramOptions {
     X11Request x11;     // the X11 host's extras
     SimulateOptions simulate;
     SnapshotOptions snapshot; // Snapshot and Record
+    WatchOptions watch;
+    AutostartOptions autostart;
 };
 
 // Either options or, for anything the program does not accept, a one-line

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "host/app/saver_launcher.h"
-#include "host/idle/idle_source.h"
 #include "host/common/exit_status.h"
+#include "host/idle/idle_source.h"
 
 #include <chrono>
 #include <iosfwd>

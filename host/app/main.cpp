@@ -3,6 +3,7 @@
 #include "host/app/command_line.h"
 #include "host/app/host_choice.h"
 #include "host/app/usage_text.h"
+#include "host/app/watcher.h"
 #include "host/common/exit_status.h"
 #include "host/headless/simulation.h"
 #include "host/headless/snapshot.h"
@@ -71,6 +72,10 @@ ExitStatus run(const ProgramOptions& options) {
     case ProgramMode::Snapshot:
     case ProgramMode::Record:
         return runSnapshot(options.snapshot);
+    case ProgramMode::Watch:
+        return runWatcher(options.watch);
+    case ProgramMode::Autostart:
+        return runAutostart(options.autostart);
     case ProgramMode::Saver:
         break;
     }

@@ -107,6 +107,33 @@ std::string setFrameMs(Options& options, ParseNotes& notes, std::string_view val
     return problem;
 }
 
+// --- the idle watcher
+
+// Minutes for `option` ("" keeps the default), or the reason they are not.
+std::string readMinutes(std::string_view option, std::string_view value, double& minutes) {
+    if (value.empty())
+        return {};
+    const auto read = parseMinutes(value);
+    if (!read)
+        return std::string(option) + " wants minutes of idleness, more than 0 and at most a " +
+               "week (e.g. 10 or 0.5), not " + quoted(value);
+    minutes = *read;
+    return {};
+}
+
+std::string setAutostart(Options& options, ParseNotes&, std::string_view value) {
+    if (value == "off") {
+        options.autostart.on = false;
+        return {};
+    }
+    if (value != "on" && !value.starts_with("on "))
+        return "--autostart wants on [MINUTES] or off, not " + quoted(value);
+    options.autostart.on = true;
+    return value == "on"
+               ? std::string()
+               : readMinutes("--autostart on", value.substr(3), options.autostart.minutes);
+}
+
 // --- the saver modes
 
 std::string setWindowId(Options& options, ParseNotes& notes, std::string_view value) {
@@ -300,6 +327,31 @@ const std::array table{
                "--record: how long a frame shows (default K x 30,\n"
                "real time)",
                setFrameMs},
+    // The idle watcher.
+    OptionSpec{"idle", 0, watchModes, ModeSwitch, OptionalMinutes, "[MINUTES]",
+               "show the full-screen saver whenever the session has\n"
+               "been idle MINUTES (default 10; decimals allowed),\n"
+               "until input ends it; SIGTERM, SIGINT or SIGHUP end\n"
+               "the watcher. Idle sources, the first the session\n"
+               "offers: Wayland ext-idle-notify-v1,\n"
+               "org_kde_kwin_idle, GNOME's\n"
+               "org.gnome.Mutter.IdleMonitor, the X server's\n"
+               "MIT-SCREEN-SAVER extension",
+               [](Options& o, ParseNotes&, std::string_view v) {
+                   return readMinutes("--idle", v, o.watch.minutes);
+               }},
+    OptionSpec{"verbose", 0, watchModes, Setting, None, "",
+               "say at the start which idle source serves",
+               [](Options& o, ParseNotes&, std::string_view) {
+                   o.watch.verbose = true;
+                   return std::string();
+               }},
+    OptionSpec{"autostart", 0, autostartModes, ModeSwitch, OnOrOff, "on [MINUTES]|off",
+               "start `veltrane --idle MINUTES` with every session\n"
+               "(an XDG autostart entry, which GNOME, KDE Plasma and\n"
+               "most desktops honour; sway users are shown the line\n"
+               "for their config), or no longer",
+               setAutostart},
     // Every mode.
     OptionSpec{"help", 'h', allModes, Setting, None, "", "print this usage",
                [](Options& o, ParseNotes&, std::string_view) {

@@ -21,7 +21,9 @@ inline constexpr ModeSet simulateModes = modeBit(ProgramMode::Simulate);
 inline constexpr ModeSet pictureModes =
     modeBit(ProgramMode::Snapshot) | modeBit(ProgramMode::Record);
 inline constexpr ModeSet headlessModes = simulateModes | pictureModes;
-inline constexpr ModeSet allModes = saverModes | headlessModes;
+inline constexpr ModeSet watchModes = modeBit(ProgramMode::Watch);
+inline constexpr ModeSet autostartModes = modeBit(ProgramMode::Autostart);
+inline constexpr ModeSet allModes = saverModes | headlessModes | watchModes | autostartModes;
 
 enum class OptionRole {
     Setting,    // an ordinary option
@@ -31,8 +33,12 @@ enum class OptionRole {
 
 enum class OptionValue {
     None,
-    Required,     // the next word, whatever it looks like
-    OptionalFile, // the next word when it is "-" or does not start with '-'
+    Required,        // the next word, whatever it looks like
+    OptionalFile,    // the next word when it is "-" or does not start with '-'
+    OptionalMinutes, // the next word when it starts with a digit
+    // The next word, and after "on" also the word after it when that starts
+    // with a digit; the two are handed over as "on MINUTES".
+    OnOrOff,
 };
 
 // What the line showed beyond the values themselves, for the checks at its end.

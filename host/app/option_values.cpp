@@ -91,6 +91,31 @@ std::string checkPathValue(std::string_view option, std::string_view text,
     return {};
 }
 
+std::optional<double> parseMinutes(std::string_view text) {
+    constexpr double week = 7 * 24 * 60;
+    const std::size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view fraction =
+        dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+    const auto digitsOnly = [](std::string_view part) {
+        return part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (whole.empty() || whole.size() > 6 || !digitsOnly(whole) || !digitsOnly(fraction) ||
+        (dot != std::string_view::npos && (fraction.empty() || fraction.size() > 6)))
+        return std::nullopt;
+    double minutes = 0;
+    for (char c : whole)
+        minutes = minutes * 10 + (c - '0');
+    double scale = 0.1;
+    for (char c : fraction) {
+        minutes += (c - '0') * scale;
+        scale /= 10;
+    }
+    if (minutes <= 0 || minutes > week)
+        return std::nullopt;
+    return minutes;
+}
+
 std::optional<WindowGeometry> parseWindowGeometry(std::string_view text) {
     std::size_t pos = !text.empty() && text[0] == '=' ? 1 : 0;
     const auto width = parseGeometryNumber(text, pos);

@@ -27,6 +27,10 @@ std::optional<TimeOfDay> parseTimeOfDay(std::string_view text);
 std::optional<std::int64_t> parseWholeNumber(std::string_view text, std::int64_t low,
                                              std::int64_t high);
 
+// Minutes of idleness: digits with at most one '.' among them ("10", "0.05",
+// "2.5"), more than 0 and at most a week.
+std::optional<double> parseMinutes(std::string_view text);
+
 // A generator seed, 0 to 4294967295.
 std::optional<std::uint32_t> parseSeed(std::string_view text);
 

@@ -66,6 +66,10 @@ const Section sections[] = {
      "Options take one or two dashes.\n"},
     {simulateModes, "", ""},
     {pictureModes, "", ""},
+    {watchModes, "",
+     "A second watcher in the same session exits at once (status 6); with no\n"
+     "idle source the watcher exits with status 7.\n"},
+    {autostartModes, "", ""},
 };
 
 std::string sectionUsage(const Section& section) {

@@ -21,6 +21,11 @@ enum class ExitStatus : int {
     WriteFailed = 4,
     // The Wayland compositor lacks a protocol the saver needs (xdg-shell).
     MissingProtocol = 5,
+    // --idle: another watcher already watches this session (a second
+    // `veltrane --idle`, or an XScreenSaver daemon on the X display).
+    AlreadyWatching = 6,
+    // --idle: the session offers no idle source.
+    NoIdleSource = 7,
     // Between the Wayland full screen's processes only, never the program's
     // status: the output a child was to cover is gone, so that child ends
     // alone and the others go on.

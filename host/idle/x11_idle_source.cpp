@@ -34,7 +34,8 @@ X11IdleSource::~X11IdleSource() {
 }
 
 std::unique_ptr<IdleSource> X11IdleSource::create(std::chrono::milliseconds period,
-                                                  std::string& reason, const char* displayName) {
+                                                  std::string& reason, const char* displayName,
+                                                  bool* daemonRuns) {
     Display* display = XOpenDisplay(displayName);
     if (!display) {
         const char* shown = displayName ? displayName : std::getenv("DISPLAY");
@@ -52,6 +53,8 @@ std::unique_ptr<IdleSource> X11IdleSource::create(std::chrono::milliseconds peri
         reason = "XScreenSaver " + *version +
                  " already runs on this display and decides when to blank it: choose "
                  "Veltrane in xscreensaver-settings instead";
+        if (daemonRuns)
+            *daemonRuns = true;
         return nullptr;
     }
     if (made->lost_ || !made->look(Clock::now())) {

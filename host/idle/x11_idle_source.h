@@ -31,9 +31,11 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // A source on `displayName` (nullptr: $DISPLAY), or nullptr and the
-    // reason: no display, no extension, or an XScreenSaver daemon running.
+    // reason: no display, no extension, or an XScreenSaver daemon running
+    // (then `daemonRuns`, when given, is set).
     static std::unique_ptr<IdleSource> create(std::chrono::milliseconds period, std::string& reason,
-                                              const char* displayName = nullptr);
+                                              const char* displayName = nullptr,
+                                              bool* daemonRuns = nullptr);
     ~X11IdleSource() override;
     X11IdleSource(const X11IdleSource&) = delete;
     X11IdleSource& operator=(const X11IdleSource&) = delete;
