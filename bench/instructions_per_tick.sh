@@ -7,22 +7,20 @@
 #   marginal - (Ir(3000 ticks) - Ir(1000 ticks)) / 2000: start-up cancels out,
 #              so this is what one more tick of a grown world costs.
 #   bench/instructions_per_tick.sh [BUILD_DIR] [TICKS]   (defaults: build/default, 3000)
-set -euo pipefail
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${1:-$ROOT/build/default}"
+# VELTRANE_BINARY, when set, is the program counted.
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
+choose_binary "${1:-}"
 ticks="${2:-3000}"
 short=$((ticks / 3))
-binary="$build/host/linux/veltrane"
-[ -x "$binary" ] || { echo "no $binary: build the default preset first" >&2; exit 1; }
 command -v valgrind >/dev/null || { echo "valgrind is not installed (Debian package valgrind)" >&2; exit 1; }
 
 scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
+at_exit 'rm -rf "$scratch"'
 
 # Total instructions (Ir) of one run.
 count() {
     valgrind --tool=callgrind --callgrind-out-file="$scratch/cg.$1" \
-        "$binary" --simulate --time 12:34 --seed 7 --ticks "$1" --every 0 \
+        "$BINARY" --simulate --time 12:34 --seed 7 --ticks "$1" --every 0 \
         >/dev/null 2>"$scratch/log.$1"
     sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$scratch/log.$1"
 }

@@ -8,27 +8,27 @@
 #   soak: N ticks, rss_kb start A end B max C, objects max D, us_per_tick median E
 # Exits non-zero when the run fails or when the resident set grows by more than
 # 10 % after the warm-up (the first tenth of the run).
-# VELTRANE=path overrides the binary (default build/default/host/linux/veltrane).
-set -euo pipefail
+# VELTRANE_BINARY, when set, is the program run; else build/default's, built
+# first when it is missing.
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
 
 ticks="${1:-2880000}"
 if ! [[ "$ticks" =~ ^[1-9][0-9]*$ ]]; then
     echo "usage: bench/soak.sh [TICKS]" >&2
     exit 1
 fi
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-bin="${VELTRANE:-$root/build/default/host/linux/veltrane}"
-if [ ! -x "$bin" ]; then
-    cmake --preset default -S "$root" >/dev/null
+if [ -z "${VELTRANE_BINARY:-}" ] && [ ! -x "$(program_in "$ROOT/build/default")" ]; then
+    cmake --preset default -S "$ROOT" >/dev/null
     cmake --build --preset default -j 2 --target veltrane >/dev/null
 fi
+choose_binary
 
 # About a hundred samples, whatever the length.
 every=$((ticks / 100))
 [ "$every" -ge 1 ] || every=1
 warmup=$((ticks / 10))
 
-exec 3< <(exec "$bin" --simulate --from 00:00 --seed 1 --ticks "$ticks" --every "$every")
+exec 3< <(exec "$BINARY" --simulate --from 00:00 --seed 1 --ticks "$ticks" --every "$every")
 pid=$!
 
 rss_of() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null || true; }

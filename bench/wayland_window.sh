@@ -11,47 +11,23 @@
 # the time from start to the first non-black frame (polled: a few ms for X11,
 # a screenshot's time, tens of ms, for Wayland) and from the key to the end of
 # the process (the input tool's own start-up included; for Wayland, the key
-# comes 300 ms after wtype's keyboard, and the clock starts then). It prints the median
-# and the range over the runs for every figure.
-set -euo pipefail
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# comes 300 ms after wtype's keyboard, and the clock starts then). It prints
+# the median and the range over the runs for every figure.
+# VELTRANE_BINARY, when set, is the program measured.
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
 seconds="${1:-20}"
 runs="${2:-5}"
-build="${3:-$ROOT/build/default}"
-binary="$build/host/linux/veltrane"
-first_frame="$build/bench/x11_first_frame"
-for f in "$binary" "$first_frame"; do
-    [ -x "$f" ] || { echo "no $f: build the default preset first" >&2; exit 1; }
-done
-for tool in Xvfb xdotool sway swaymsg grim wtype jq; do
-    command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 1; }
-done
+choose_binary "${3:-}"
+first_frame="$(built bench/x11_first_frame)"
+need_tools Xvfb xdotool sway swaymsg grim wtype jq
 
 work="$(mktemp -d /tmp/veltrane-bench-wl-XXXXXX)"
-xvfb="" sway_dir=""
-cleanup() {
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    [ -n "$sway_dir" ] && "$ROOT/scripts/lib/headless-sway" stop "$sway_dir"
-    rm -rf "$work"
-}
-trap cleanup EXIT
+at_exit 'rm -rf "$work"'
 
-for n in $(seq 131 170); do
-    [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ] && break
-done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${n}" ] && break; sleep 0.1; done
-x_display=":$n"
-
-started="$("$ROOT/scripts/lib/headless-sway" 1024x768)"
-sway_dir="$(sed -n 's/^SWAY_DIR=//p' <<<"$started")"
-sway_pid="$(sed -n 's/^SWAY_PID=//p' <<<"$started")"
-wl_display="$(sed -n 's/^WAYLAND_DISPLAY=//p' <<<"$started")"
-export SWAYSOCK="$(sed -n 's/^SWAYSOCK=//p' <<<"$started")"
+start_private_xvfb 1024x768
+start_private_sway 1024x768
 swaymsg create_output >/dev/null
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # Clock ticks the process has used so far (user + system).
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 hz="$(getconf CLK_TCK)"
@@ -64,7 +40,7 @@ wayland_lit() {
     while IFS= read -r rect; do
         [ -n "$rect" ] || continue
         # Any byte left after the PPM header and the zeros is a lit pixel.
-        [ -n "$(WAYLAND_DISPLAY="$wl_display" grim -t ppm -g "$rect" - 2>/dev/null |
+        [ -n "$(WAYLAND_DISPLAY="$SWAY_DISPLAY" grim -t ppm -g "$rect" - 2>/dev/null |
             tail -n +4 | tr -d '\000' | head -c 1)" ] || return 1
         count=$((count + 1))
     done <<<"$rects"
@@ -76,21 +52,21 @@ measure() {
     local kind="$1" server args=() pid start first end close
     local -a env=(VELTRANE_REPORT_FRAMES=1)
     case "$kind" in
-    x11) server="$xvfb" env+=(DISPLAY="$x_display") ;;
-    wayland) server="$sway_pid" env+=(WAYLAND_DISPLAY="$wl_display") args=(--wayland) ;;
+    x11) server="$XVFB_PID" env+=(DISPLAY="$XVFB_DISPLAY") ;;
+    wayland) server="$SWAY_PID" env+=(WAYLAND_DISPLAY="$SWAY_DISPLAY") args=(--wayland) ;;
     fullscreen)
-        server="$sway_pid" env+=(WAYLAND_DISPLAY="$wl_display") args=(--wayland --fullscreen) ;;
+        server="$SWAY_PID" env+=(WAYLAND_DISPLAY="$SWAY_DISPLAY") args=(--wayland --fullscreen) ;;
     esac
     swaymsg seat - cursor set 512 384 >/dev/null
-    DISPLAY="$x_display" xdotool mousemove 512 384
+    DISPLAY="$XVFB_DISPLAY" xdotool mousemove 512 384
     local server_before
     server_before="$(ticks "$server")"
     start=$(now_ms)
     env -u WAYLAND_DISPLAY -u DISPLAY "${env[@]}" /usr/bin/time -f 'time %e %U %S' \
-        -o "$work/time" "$binary" "${args[@]}" 2>"$work/stderr" &
+        -o "$work/time" "$BINARY" "${args[@]}" 2>"$work/stderr" &
     pid=$!
     if [ "$kind" = x11 ]; then
-        DISPLAY="$x_display" "$first_frame" 15000 || true
+        DISPLAY="$XVFB_DISPLAY" "$first_frame" 15000 || true
     else
         local want=1
         [ "$kind" = fullscreen ] && want=2
@@ -100,11 +76,11 @@ measure() {
     sleep "$seconds"
     end=$(now_ms)
     if [ "$kind" = x11 ]; then
-        DISPLAY="$x_display" xdotool key space
+        DISPLAY="$XVFB_DISPLAY" xdotool key space
     else
         # wtype's keyboard is new: give the saver 300 ms to take it (see
         # typeKey in the tests), and start the clock at the key.
-        WAYLAND_DISPLAY="$wl_display" wtype -s 300 a
+        WAYLAND_DISPLAY="$SWAY_DISPLAY" wtype -s 300 a
         end=$((end + 300))
     fi
     # A saver the key did not end gets SIGTERM after 5 s; its close is "none".

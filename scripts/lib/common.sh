@@ -1,10 +1,82 @@
-# Shared by scripts/run and scripts/test. Source it; do not run it.
+# shellcheck shell=bash
+# Shared by every script of scripts/ and bench/. Source it; do not run it.
+# It turns on `set -euo pipefail`; a script that judges failing commands
+# itself (bench/lifecycle.sh) turns -e off again after sourcing. With it come
+#   servers.sh  a private Xvfb, a private headless sway, a private Wine prefix
+#   runs.sh     clocks, process states, sanitizer settings, lifecycle verdicts
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 
 log() { printf '\n== %s\n' "$*" >&2; }
+
+# at_exit COMMAND: COMMAND (evaluated then) runs when the script exits, before
+# every command registered earlier; one registered again keeps its place and
+# runs once. A failing command does not stop the others or change the
+# script's exit status. Scripts register here instead of trapping EXIT.
+AT_EXIT=()
+at_exit() {
+    local registered
+    for registered in "${AT_EXIT[@]}"; do
+        [ "$registered" = "$*" ] && return 0
+    done
+    AT_EXIT=("$*" "${AT_EXIT[@]}")
+    trap run_at_exit EXIT
+}
+run_at_exit() {
+    local command
+    for command in "${AT_EXIT[@]}"; do
+        eval "$command" || true
+    done
+}
+
+# need_tools TOOL...: fails, naming the first one missing, unless every TOOL
+# is on PATH.
+need_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; return 1; }
+    done
+}
+
+# program_in BUILD_DIR: where a build folder keeps the Linux program.
+program_in() { printf '%s/host/app/veltrane\n' "$1"; }
+
+# choose_binary [BUILD_DIR]: the one rule by which every script picks the
+# program it runs: $VELTRANE_BINARY when set, whatever folder is named, else
+# the program of BUILD_DIR (default build/default). Sets BINARY, and BUILD to
+# the build folder BINARY belongs to, where its helper programs are. Fails,
+# saying so, when BINARY is not an executable.
+choose_binary() {
+    BINARY="${VELTRANE_BINARY:-$(program_in "${1:-$ROOT/build/default}")}"
+    if [ ! -x "$BINARY" ]; then
+        echo "no $BINARY: build it first" >&2
+        return 1
+    fi
+    BINARY="$(cd "$(dirname "$BINARY")" && pwd)/$(basename "$BINARY")"
+    BUILD="$(cd "$(dirname "$BINARY")/../.." && pwd)"
+}
+
+# built PATH: the helper program PATH (relative to a build folder) of $BUILD,
+# else of build/default, where the tests and benchmarks keep theirs. Fails,
+# naming the target to build, when neither has it.
+built() {
+    local place
+    for place in "$BUILD/$1" "$ROOT/build/default/$1"; do
+        [ -x "$place" ] && { printf '%s\n' "$place"; return 0; }
+    done
+    echo "no $(basename "$1"): build it (target $(basename "$1"))" >&2
+    return 1
+}
+
+# Checks that go on after a failure: fail reports one and sets status=1 for
+# the script's exit; expect_equal WHAT EXPECTED ACTUAL fails unless they match.
+fail() {
+    echo "FAILED: $*" >&2
+    status=1
+}
+expect_equal() { [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"; }
 
 # Lists under scripts/deps that only the tests, the Windows build and the
 # packages need; scripts/run installs every other list.
@@ -50,72 +122,5 @@ configure_and_build() {
     cmake --build --preset "$preset" -j "$JOBS"
 }
 
-# Starts a private Xvfb unless one was handed to us; sets DISPLAY. The server
-# is killed when the calling script exits.
-start_xvfb() {
-    if [ -n "${VELTRANE_KEEP_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
-        return 0
-    fi
-    local n
-    for n in $(seq 91 120); do
-        if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-            break
-        fi
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/tmp/veltrane-xvfb-$n.log 2>&1 &
-    XVFB_PID=$!
-    trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X${n}" ] && return 0
-        sleep 0.1
-    done
-    echo "Xvfb did not start on :$n" >&2
-    return 1
-}
-
-# Starts a private headless sway (scripts/lib/headless-sway) unless one was
-# handed to us; exports its socket's full path as VELTRANE_TEST_WAYLAND_DISPLAY
-# and its IPC socket as SWAYSOCK. WAYLAND_DISPLAY itself stays unset, so that
-# the X11 tests keep their server whatever the saver would pick by itself. The
-# compositor is stopped when the calling script exits.
-start_sway() {
-    if [ -n "${VELTRANE_KEEP_DISPLAY:-}" ] && [ -n "${VELTRANE_TEST_WAYLAND_DISPLAY:-}" ]; then
-        return 0
-    fi
-    local started
-    started="$("$ROOT/scripts/lib/headless-sway")" || return 1
-    VELTRANE_TEST_WAYLAND_DISPLAY="$(sed -n 's/^WAYLAND_DISPLAY=//p' <<<"$started")"
-    SWAYSOCK="$(sed -n 's/^SWAYSOCK=//p' <<<"$started")"
-    SWAY_DIR="$(sed -n 's/^SWAY_DIR=//p' <<<"$started")"
-    export VELTRANE_TEST_WAYLAND_DISPLAY SWAYSOCK
-    trap 'stop_sway; kill ${XVFB_PID:-} 2>/dev/null || true' EXIT
-}
-
-stop_sway() {
-    [ -n "${SWAY_DIR:-}" ] && "$ROOT/scripts/lib/headless-sway" stop "$SWAY_DIR"
-    SWAY_DIR=""
-}
-
-# Starts a private, throw-away Wine prefix with one persistent server for the
-# calling script (Wine is slow to start); it is removed, and every Wine process
-# of it ended, when the script exits. Needs a display.
-start_wine() {
-    WINE_DIR="$(mktemp -d /tmp/veltrane-wine.XXXXXX)"
-    export WINEPREFIX="$WINE_DIR/prefix"
-    export WINEDEBUG=-all
-    # No Mono or Gecko install prompts.
-    export WINEDLLOVERRIDES="mscoree,mshtml="
-    export WINEARCH=win64
-    trap 'stop_wine; kill ${XVFB_PID:-} 2>/dev/null || true' EXIT
-    mkdir -p "$WINEPREFIX"
-    wineserver -p
-    wineboot -i >/dev/null 2>&1
-}
-
-stop_wine() {
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    rm -rf "$WINE_DIR"
-}
+source "$ROOT/scripts/lib/servers.sh"
+source "$ROOT/scripts/lib/runs.sh"
