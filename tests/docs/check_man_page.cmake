@@ -8,7 +8,7 @@
 # the binary does not know answers with an error line ("veltrane: ...") and
 # the general usage; error lines are skipped, so they add nothing.
 set(help "")
-foreach(mode "" --simulate --snapshot --record)
+foreach(mode "" --simulate --snapshot --record --idle)
   execute_process(COMMAND ${VELTRANE} ${mode} --help
                   OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
   string(APPEND help "${out}\n${err}\n")
