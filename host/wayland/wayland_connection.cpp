@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "relative-pointer-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 #include <algorithm>
@@ -61,6 +62,8 @@ WaylandConnection::~WaylandConnection() {
         wl_output_destroy(output);
     if (seat_)
         wl_seat_destroy(seat_);
+    if (relativePointers_)
+        zwp_relative_pointer_manager_v1_destroy(relativePointers_);
     if (wmBase_)
         xdg_wm_base_destroy(wmBase_);
     if (compositor_)
@@ -90,6 +93,9 @@ void WaylandConnection::global(void* data, wl_registry* registry, std::uint32_t 
         self->seat_ =
             static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
         self->seatName_ = name;
+    } else if (what == zwp_relative_pointer_manager_v1_interface.name && !self->relativePointers_) {
+        self->relativePointers_ = static_cast<zwp_relative_pointer_manager_v1*>(
+            wl_registry_bind(registry, name, &zwp_relative_pointer_manager_v1_interface, 1));
     } else if (what == wl_output_interface.name) {
         self->bindOutput(name, version);
     }

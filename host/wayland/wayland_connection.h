@@ -18,6 +18,7 @@ struct wl_output;
 struct wl_registry;
 struct wl_seat;
 struct xdg_wm_base;
+struct zwp_relative_pointer_manager_v1;
 
 // One client connection to the compositor named by $WAYLAND_DISPLAY and the
 // globals the host binds: wl_compositor, xdg_wm_base (whose pings it answers),
@@ -41,6 +42,8 @@ public:
     wl_compositor* compositor() const { return compositor_; }
     xdg_wm_base* wmBase() const { return wmBase_; }
     wl_seat* seat() const { return seat_; }
+    // Null where the compositor offers no relative pointer motion.
+    zwp_relative_pointer_manager_v1* relativePointers() const { return relativePointers_; }
     int compositorVersion() const { return compositorVersion_; }
     // The bound output of that registry name, or null.
     wl_output* output(std::uint32_t name) const;
@@ -93,6 +96,7 @@ private:
     xdg_wm_base* wmBase_ = nullptr;
     wl_seat* seat_ = nullptr;
     std::uint32_t seatName_ = 0;
+    zwp_relative_pointer_manager_v1* relativePointers_ = nullptr;
     std::map<std::uint32_t, wl_output*> outputs_;
     OutputScales scales_;
     std::map<std::uint32_t, std::pair<int, int>> modes_;

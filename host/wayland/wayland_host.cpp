@@ -29,7 +29,7 @@ ExitStatus WaylandHost::open(ClosingRules& rules) {
     if (!failed)
         failed = makeContext();
     if (!failed)
-        failed = openSurface(rules);
+        failed = openSurface();
     // A start cut short by a termination signal is no failure: the run ends
     // at once, with Ok.
     if (failed == ExitStatus::Ok)
@@ -44,7 +44,8 @@ std::optional<ExitStatus> WaylandHost::connect(ClosingRules& rules) {
         return status;
     // The seat's devices and the outputs' scales arrive after they are bound:
     // listen before asking.
-    input_ = std::make_unique<WaylandInput>(connection_->seat(), fullscreen(), rules);
+    input_ = std::make_unique<WaylandInput>(connection_->seat(), connection_->relativePointers(),
+                                            fullscreen(), rules);
     if (!connection_->roundtrip())
         return signals_.pending() ? ExitStatus::Ok : connectionLost();
     if (fullscreen() && !connection_->output(output_))
@@ -78,7 +79,7 @@ std::optional<ExitStatus> WaylandHost::makeContext() {
     return std::nullopt;
 }
 
-std::optional<ExitStatus> WaylandHost::openSurface(ClosingRules& rules) {
+std::optional<ExitStatus> WaylandHost::openSurface() {
     WaylandWindow::Request wanted;
     if (fullscreen()) {
         wanted.fullscreenOn = connection_->output(output_);
@@ -98,7 +99,7 @@ std::optional<ExitStatus> WaylandHost::openSurface(ClosingRules& rules) {
     window_ = std::make_unique<WaylandWindow>(*connection_, wanted);
     // A configure may place or resize the surface under a pointer that has
     // not moved: its old surface position is no anchor any more.
-    window_->onConfigure = [&rules] { rules.surfaceMoved(); };
+    window_->onConfigure = [this] { input_->surfaceConfigured(); };
     if (!window_->waitConfigured())
         return signals_.pending() ? ExitStatus::Ok : connectionLost();
     window_->takeResized();
@@ -121,6 +122,7 @@ std::optional<ExitStatus> WaylandHost::pump(ClosingRules& rules, int millisecond
         return connectionLost();
     if (wl_display_dispatch_pending(connection_->display()) < 0)
         return connectionLost();
+    input_->endOfBatch();
     if (signals_.take() != 0)
         rules.signalled();
     if (window_->closeRequested())

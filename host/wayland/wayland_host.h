@@ -18,9 +18,8 @@ class WaylandWindow;
 // The Wayland host of one saver surface: a connection of its own to
 // $WAYLAND_DISPLAY, an xdg-shell toplevel (a window, or full screen on one
 // output), an EGL context for it and its drawing target. It translates the
-// seat's keys, buttons, touches and pointer motion (in the surface's logical
-// pixels, re-anchored whenever the compositor configures the surface, which
-// may move it under the pointer), the compositor's close request and
+// seat's keys, buttons, touches and pointer travel (see WaylandInput), the
+// compositor's close request and
 // `signals` into the closing rules. A lost compositor ends the run with
 // Environment; a full screen's output that is gone with OutputGone.
 class WaylandHost final : public Host {
@@ -53,7 +52,7 @@ private:
     bool fullscreen() const { return saver_.shape == SaverShape::FullScreen; }
     std::optional<ExitStatus> connect(ClosingRules& rules);
     std::optional<ExitStatus> makeContext();
-    std::optional<ExitStatus> openSurface(ClosingRules& rules);
+    std::optional<ExitStatus> openSurface();
     ExitStatus connectionLost();
 };
 

@@ -2,6 +2,8 @@
 
 #include "host/common/closing_rules.h"
 
+#include "relative-pointer-unstable-v1-client-protocol.h"
+
 #include <unistd.h>
 #include <wayland-client.h>
 
@@ -61,8 +63,10 @@ const wl_touch_listener touchListener = {
 };
 } // namespace
 
-WaylandInput::WaylandInput(wl_seat* seat, bool hideCursor, ClosingRules& rules)
-    : seat_(seat), hideCursor_(hideCursor), rules_(rules) {
+WaylandInput::WaylandInput(wl_seat* seat, zwp_relative_pointer_manager_v1* relativePointers,
+                           bool hideCursor, ClosingRules& rules)
+    : seat_(seat), relativePointers_(relativePointers), hideCursor_(hideCursor), rules_(rules),
+      travel_(rules) {
     static const wl_seat_listener seatListener = {.capabilities = capabilities, .name = nullptr};
     if (seat_)
         wl_seat_add_listener(seat_, &seatListener, this);
@@ -99,6 +103,13 @@ void WaylandInput::bindDevices(std::uint32_t caps) {
     if (caps & WL_SEAT_CAPABILITY_POINTER) {
         pointer_ = wl_seat_get_pointer(seat_);
         wl_pointer_add_listener(pointer_, &pointerListener, this);
+        if (relativePointers_) {
+            static const zwp_relative_pointer_v1_listener relativeListener = {.relative_motion =
+                                                                                  relativeMotion};
+            relative_ =
+                zwp_relative_pointer_manager_v1_get_relative_pointer(relativePointers_, pointer_);
+            zwp_relative_pointer_v1_add_listener(relative_, &relativeListener, this);
+        }
     }
     if (caps & WL_SEAT_CAPABILITY_TOUCH) {
         touch_ = wl_seat_get_touch(seat_);
@@ -107,6 +118,9 @@ void WaylandInput::bindDevices(std::uint32_t caps) {
 }
 
 void WaylandInput::releaseDevices() {
+    if (relative_)
+        zwp_relative_pointer_v1_destroy(relative_);
+    relative_ = nullptr;
     if (keyboard_)
         wl_keyboard_destroy(keyboard_);
     if (pointer_)
@@ -124,14 +138,17 @@ void WaylandInput::pointerEnter(void* data, wl_pointer* pointer, std::uint32_t s
     if (self->hideCursor_)
         wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
     // The first entry sets the anchor; coming back elsewhere counts as travel.
-    self->moved(x, y);
+    self->travel_.at(wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
 
 void WaylandInput::pointerMotion(void* data, wl_pointer*, std::uint32_t, std::int32_t x,
                                  std::int32_t y) {
-    static_cast<WaylandInput*>(data)->moved(x, y);
+    static_cast<WaylandInput*>(data)->travel_.at(wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
 
-void WaylandInput::moved(std::int32_t fixedX, std::int32_t fixedY) {
-    rules_.pointerAt(wl_fixed_to_int(fixedX), wl_fixed_to_int(fixedY));
+void WaylandInput::relativeMotion(void* data, zwp_relative_pointer_v1*, std::uint32_t,
+                                  std::uint32_t, std::int32_t dx, std::int32_t dy, std::int32_t,
+                                  std::int32_t) {
+    static_cast<WaylandInput*>(data)->travel_.movedBy(wl_fixed_to_double(dx),
+                                                      wl_fixed_to_double(dy));
 }
