@@ -1,5 +1,7 @@
 #include "host/idle/wayland_idle_connection.h"
 
+#include "host/wayland_client/display_wait.h"
+
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "idle-client-protocol.h"
 
@@ -82,44 +84,10 @@ int WaylandIdleConnection::fd() const {
 }
 
 bool WaylandIdleConnection::roundtrip() {
-    static const wl_callback_listener listener = {
-        .done = [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
-    bool answered = false;
-    wl_callback* sync = wl_display_sync(display_);
-    wl_callback_add_listener(sync, &listener, &answered);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(answerSeconds);
-    while (!answered) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !readFor(static_cast<int>(left.count())))
-            break;
-        pollfd wake = {wakeFd_, POLLIN, 0};
-        if (!answered && wakeFd_ >= 0 && poll(&wake, 1, 0) == 1)
-            break;
-    }
-    wl_callback_destroy(sync);
-    return answered;
+    return roundtripWithin(display_, wakeFd_, std::chrono::seconds(answerSeconds));
 }
 
 bool WaylandIdleConnection::dispatch() {
-    return readFor(0) && !(wl_display_flush(display_) < 0 && errno != EAGAIN);
-}
-
-bool WaylandIdleConnection::readFor(int milliseconds) {
-    while (wl_display_prepare_read(display_) != 0)
-        if (wl_display_dispatch_pending(display_) < 0)
-            return false;
-    if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
-        wl_display_cancel_read(display_);
-        return false;
-    }
-    pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-    const int ready = poll(fds, wakeFd_ >= 0 ? 2 : 1, milliseconds);
-    if (ready > 0 && fds[0].revents != 0) {
-        if (wl_display_read_events(display_) < 0)
-            return false;
-    } else {
-        wl_display_cancel_read(display_);
-    }
-    return wl_display_dispatch_pending(display_) >= 0;
+    return dispatchWithin(display_, wakeFd_, 0) &&
+           !(wl_display_flush(display_) < 0 && errno != EAGAIN);
 }

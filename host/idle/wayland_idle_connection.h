@@ -49,8 +49,6 @@ public:
 
 private:
     WaylandIdleConnection() = default;
-    // One bounded wait for events (or the wake descriptor); false on failure.
-    bool readFor(int milliseconds);
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                        std::uint32_t version);
     static void globalRemove(void* data, wl_registry* registry, std::uint32_t name);

@@ -1,5 +1,7 @@
 #include "host/wayland/wayland_connection.h"
 
+#include "host/wayland_client/display_wait.h"
+
 #include <cstdio>
 
 #include "relative-pointer-unstable-v1-client-protocol.h"
@@ -169,45 +171,11 @@ std::uint32_t WaylandConnection::outputName(const wl_output* output) const {
 }
 
 bool WaylandConnection::roundtrip() {
-    constexpr auto answerTime = std::chrono::seconds(5);
-    static const wl_callback_listener listener = {
-        .done = [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
-    bool answered = false;
-    wl_callback* sync = wl_display_sync(display_);
-    wl_callback_add_listener(sync, &listener, &answered);
-    const auto deadline = std::chrono::steady_clock::now() + answerTime;
-    while (!answered) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !dispatch(static_cast<int>(left.count())) || woken())
-            break;
-    }
-    wl_callback_destroy(sync);
-    return answered;
-}
-
-bool WaylandConnection::woken() const {
-    pollfd fd = {wakeFd_, POLLIN, 0};
-    return wakeFd_ >= 0 && poll(&fd, 1, 0) == 1;
+    return roundtripWithin(display_, wakeFd_, std::chrono::seconds(5));
 }
 
 bool WaylandConnection::dispatch(int milliseconds) {
-    while (wl_display_prepare_read(display_) != 0)
-        if (wl_display_dispatch_pending(display_) < 0)
-            return false;
-    if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
-        wl_display_cancel_read(display_);
-        return false;
-    }
-    pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-    const int ready = poll(fds, wakeFd_ >= 0 ? 2 : 1, milliseconds);
-    if (ready > 0 && fds[0].revents != 0) {
-        if (wl_display_read_events(display_) < 0)
-            return false;
-    } else {
-        wl_display_cancel_read(display_);
-    }
-    return wl_display_dispatch_pending(display_) >= 0;
+    return dispatchWithin(display_, wakeFd_, milliseconds);
 }
 
 int WaylandConnection::error() const {

@@ -83,7 +83,7 @@ private:
                        std::uint32_t version);
     static void globalRemove(void* data, wl_registry* registry, std::uint32_t name);
     void bindOutput(std::uint32_t name, std::uint32_t version);
-    bool woken() const;
+
     static void outputScale(void* data, wl_output* output, std::int32_t factor);
     static void outputMode(void* data, wl_output* output, std::uint32_t flags, std::int32_t width,
                            std::int32_t height, std::int32_t refresh);

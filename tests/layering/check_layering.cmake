@@ -2,7 +2,7 @@
 # of the same layer or a higher one than the including file's own:
 #   host/app
 #   host/x11  host/wayland  host/headless  host/win32  host/idle
-#   host/common  host/posix  host/egl
+#   host/common  host/posix  host/egl  host/wayland_client
 #   render
 #   tracery
 #   kernel  resources
@@ -19,6 +19,7 @@ set(layer_render 2)
 set(layer_host/common 3)
 set(layer_host/posix 3)
 set(layer_host/egl 3)
+set(layer_host/wayland_client 3)
 set(layer_host/x11 4)
 set(layer_host/wayland 4)
 set(layer_host/headless 4)
