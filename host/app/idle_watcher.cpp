@@ -110,8 +110,11 @@ void IdleWatcher::decide(Clock::time_point now) {
             startSaver();
         break;
     case Phase::Showing:
-        if (source_.desktopLocked())
-            stopSaver(now); // the lock screen owns the screen now
+        // The lock screen owns the screen now; or input reached something
+        // else than the saver (a lock screen over it, an output it does not
+        // cover), which ends it as input on it would.
+        if (source_.desktopLocked() || source_.state() == IdleState::Active)
+            stopSaver(now);
         break;
     case Phase::Stopping:
         if (!killed_ && now >= killAt_) {

@@ -34,7 +34,9 @@ struct WatchEvents {
 //
 // The cycle: when the source says Idle and the desktop is not locked, start
 // the saver; when the saver ends, wait for Active, then for Idle again. A lock
-// screen coming up while the saver shows ends it (SIGTERM). A saver that could
+// screen coming up while the saver shows ends it (SIGTERM), and so does the
+// session turning Active while it shows: input the saver did not get itself
+// (typed into a lock screen above it) still ends it. A saver that could
 // not start, ended with a failure status or was killed by a signal is reported
 // on `report` and tried again only at the next idle period (after Active, then
 // Idle); the same failure again is not reported again until a saver has run

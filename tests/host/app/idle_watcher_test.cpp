@@ -127,6 +127,18 @@ TEST_F(IdleWatcherDecisions, TheDesktopLockScreenEndsTheSaverAndKeepsItOff) {
     EXPECT_EQ(launcher.starts(), 2);
 }
 
+TEST_F(IdleWatcherDecisions, InputTheSaverDidNotGetStillEndsIt) {
+    session(IdleState::Idle);
+    // Typed into a lock screen that came up over the saver.
+    session(IdleState::Active);
+    EXPECT_EQ(launcher.log, (std::vector<std::string>{"start", "stop"}));
+    watcher.turn({}, now += 10ms);
+    EXPECT_EQ(watcher.phase(), Phase::WaitingForIdle);
+    EXPECT_EQ(report.str(), "") << "a saver ended for input is no failure";
+    session(IdleState::Idle);
+    EXPECT_EQ(launcher.starts(), 2);
+}
+
 TEST_F(IdleWatcherDecisions, FailuresAreReportedOnceAndRetriedOnlyAtTheNextIdlePeriod) {
     launcher.startError = "no process";
     for (int i = 0; i < 50; ++i)
