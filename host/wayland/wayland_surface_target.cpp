@@ -54,11 +54,12 @@ void WaylandSurfaceTarget::present() {
         return;
     }
     // Asked before the swap, which commits it with the frame.
-    static const wl_callback_listener listener = {.done = frameDone};
-    wl_callback* callback = wl_surface_frame(surface_);
-    wl_callback_add_listener(callback, &listener, this);
-    framePending_.store(true, std::memory_order_release);
-    callback_.store(callback, std::memory_order_release);
+    if (gate_.presented(FrameCallbackGate::Clock::now())) {
+        static const wl_callback_listener listener = {.done = frameDone};
+        wl_callback* callback = wl_surface_frame(surface_);
+        wl_callback_add_listener(callback, &listener, this);
+        callback_.store(callback, std::memory_order_release);
+    }
     if (eglSwapBuffers(display_, eglSurface_) != EGL_TRUE) {
         lost_.store(true, std::memory_order_release);
         return;
@@ -68,10 +69,10 @@ void WaylandSurfaceTarget::present() {
 
 void WaylandSurfaceTarget::frameDone(void* data, wl_callback* callback, std::uint32_t) {
     auto* self = static_cast<WaylandSurfaceTarget*>(data);
-    // The simulation thread asks for the next one only once this is cleared.
+    // The simulation thread asks for the next one only once the gate says so.
     self->callback_.store(nullptr, std::memory_order_relaxed);
     wl_callback_destroy(callback);
-    self->framePending_.store(false, std::memory_order_release);
+    self->gate_.callbackDone();
 }
 
 void WaylandSurfaceTarget::adoptPendingSize() {

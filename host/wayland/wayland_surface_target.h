@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/egl/desktop_gl_context.h"
+#include "host/wayland/frame_callback_gate.h"
 #include "host/wayland/surface_size.h"
 #include "render/drawing_target.h"
 
@@ -24,11 +25,10 @@ struct wl_surface;
 // surface the compositor hides (and sends no frame callbacks) still lets every
 // tick end, and a dead connection makes the swap fail instead of blocking;
 // from the first failed swap on, frames are no longer presented (lost()).
-// Instead each presented frame asks for a frame callback, and no frame is
-// wanted until it has come back: a surface nobody sees (a hidden workspace,
-// a covered or minimised window, an output powered off, a locked session)
-// gets no callback and so costs no drawing; the callback, dispatched by the
-// window thread with the connection's other events, makes the next tick draw.
+// Instead presented frames ask for frame callbacks, and a surface whose
+// callback does not come back is not drawn (FrameCallbackGate): a surface
+// nobody sees costs no drawing; the callback, dispatched by the window thread
+// with the connection's other events, makes the next tick draw.
 //
 // Sizes change between frames: the window thread hands a new size over with
 // resize(); the simulation thread adopts it right after its next swap, so the
@@ -47,7 +47,7 @@ public:
     WaylandSurfaceTarget& operator=(const WaylandSurfaceTarget&) = delete;
 
     bool makeCurrent() override;
-    bool frameWanted() override { return !framePending_.load(std::memory_order_acquire); }
+    bool frameWanted() override { return gate_.frameWanted(FrameCallbackGate::Clock::now()); }
     void present() override;
     void releaseCurrent() override;
     // The buffer's size in pixels.
@@ -72,10 +72,10 @@ private:
     std::atomic<int> width_{0};
     std::atomic<int> height_{0};
     std::atomic<bool> lost_{false};
-    // The last presented frame's callback, until the compositor answers it
-    // (destroyed by whoever takes it: the dispatch, or the destructor).
+    // The callback out, until the compositor answers it (destroyed by
+    // whoever takes it: the dispatch, or the destructor).
     std::atomic<wl_callback*> callback_{nullptr};
-    std::atomic<bool> framePending_{false};
+    FrameCallbackGate gate_;
     std::mutex pendingLock_;
     SurfaceSize pending_;
     bool hasPending_ = false;
