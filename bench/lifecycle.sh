@@ -5,14 +5,19 @@
 #                                                   (bench/lifecycle/x11.sh)
 #   bench/lifecycle.sh --wayland [CYCLES] [BINARY]  the Wayland saver under a
 #                       headless sway (bench/lifecycle/wayland.sh)
-# CYCLES defaults to 200 for X11, 100 for Wayland. BINARY, when given, is
+#   bench/lifecycle.sh --idle [CYCLES] [BINARY]     the idle watcher and the
+#                       saver it shows under a headless sway
+#                       (bench/lifecycle/idle.sh)
+# CYCLES defaults to 200 for X11, 100 for Wayland, 20 for the idle watcher
+# (each of its cycles waits out an idle period). BINARY, when given, is
 # taken as VELTRANE_BINARY is, e.g.
 #   VELTRANE_BINARY=build/asan/host/app/veltrane bench/lifecycle.sh 200
 # Each cycle runs one of the host's modes and ends it at a random moment from
 # 0 to 4 s in one of the ways that mode can end, cycling through every
 # combination. It ends with
 #   lifecycle: N cycles, crashes C, hangs H, leaked L, nonzero Z
-# ("lifecycle (wayland): ..." for Wayland).
+# ("lifecycle (wayland): ...", "lifecycle (idle watcher): ..." for the
+# others).
 # crash: death by a signal other than the one sent, or a sanitizer report;
 # hang: still running 5 s after the end; leaked: a process of the run, or a
 # saver window or surface, left behind; nonzero: an exit status the way of
@@ -35,6 +40,10 @@
 #   host_end WAY                 ends the run WAY (SIGTERM and SIGINT are
 #                                sent here)
 #   host_excuses WAY STATUS MESSAGE  true when WAY explains exit status STATUS
+#   host_complaint STDERR        prints what went wrong in a run that ended
+#                                as it should (a saver the idle watcher saw
+#                                fail), and succeeds, if anything; counted as
+#                                nonzero. Optional: nothing by default.
 #   host_leftover                prints what of the run the server still
 #                                shows, and succeeds, if anything
 #   host_after_cycle, host_cleanup
@@ -43,14 +52,17 @@ set +e # every status is judged below
 trap '' PIPE # a helper that died with its server must not take the script along
 
 host=x11
-if [ "${1:-}" = --wayland ]; then
-    host=wayland
+case "${1:-}" in
+--wayland | --idle)
+    host="${1#--}"
     shift
-fi
+    ;;
+esac
+host_complaint() { return 1; }
 # shellcheck source=/dev/null # the host part, chosen above
 source "$ROOT/bench/lifecycle/$host.sh"
 cycles="${1:-$DEFAULT_CYCLES}"
-case "$cycles" in '' | *[!0-9]*) echo "usage: $0 [--wayland] [CYCLES] [BINARY]" >&2; exit 2 ;; esac
+case "$cycles" in '' | *[!0-9]*) echo "usage: $0 [--wayland | --idle] [CYCLES] [BINARY]" >&2; exit 2 ;; esac
 [ -n "${2:-}" ] && VELTRANE_BINARY="$2"
 choose_binary || exit 2
 host_check || exit 2
@@ -101,6 +113,9 @@ for ((cycle = 0; cycle < cycles; cycle++)); do
         nonzero) nonzero=$((nonzero + 1)) ;;
         early) early=$((early + 1)) outcome="" ;;
         esac
+    fi
+    if [ -z "$outcome" ] && complaint="$(host_complaint "$work/stderr")"; then
+        nonzero=$((nonzero + 1)) outcome="$complaint"
     fi
     if stray_processes "$saver_pid" "$LINGER_MS"; then
         leaked=$((leaked + 1)) outcome="${outcome:+$outcome, }leaked a process"

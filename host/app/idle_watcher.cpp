@@ -11,6 +11,15 @@ int millisecondsUntil(IdleWatcher::Clock::time_point when, IdleWatcher::Clock::t
     return static_cast<int>(std::clamp<long long>(left, 0, 24 * 3600 * 1000));
 }
 
+// When `source` asks to be dispatched next without input, from `now`.
+std::optional<IdleWatcher::Clock::time_point> dispatchDue(const IdleSource& source,
+                                                          IdleWatcher::Clock::time_point now) {
+    const auto wake = source.wakeAfter();
+    if (wake.count() < 0)
+        return std::nullopt;
+    return now + wake;
+}
+
 std::string describeEnd(const SaverState& state) {
     if (state.kind == SaverState::Kind::Killed) {
         const char* name = strsignal(state.code);
@@ -25,7 +34,7 @@ std::string describeEnd(const SaverState& state) {
 IdleWatcher::IdleWatcher(IdleSource& source, SaverLauncher& launcher, std::ostream& report,
                          Clock::time_point now)
     : source_(source), launcher_(launcher), report_(report),
-      nextDispatch_(now + source.wakeAfter()) {}
+      nextDispatch_(dispatchDue(source, now)) {}
 
 WatchWait IdleWatcher::nextWait(Clock::time_point now) const {
     WatchWait wait;
@@ -35,8 +44,8 @@ WatchWait IdleWatcher::nextWait(Clock::time_point now) const {
     };
     if (sourceDispatched()) {
         wait.sourceFd = source_.fd();
-        if (source_.wakeAfter().count() >= 0)
-            atMost(millisecondsUntil(nextDispatch_, now));
+        if (nextDispatch_)
+            atMost(millisecondsUntil(*nextDispatch_, now));
     }
     if (saver_ >= 0) {
         wait.saverFd = launcher_.fd(saver_);
@@ -59,7 +68,7 @@ void IdleWatcher::turn(const WatchEvents& events, Clock::time_point now) {
         }
         finish(finalStatus_.value_or(ExitStatus::Ok), now);
     }
-    const bool due = source_.wakeAfter().count() >= 0 && now >= nextDispatch_;
+    const bool due = nextDispatch_ && now >= *nextDispatch_;
     if (sourceDispatched() && (events.sourceReadable || due))
         dispatchSource(now);
     if (saver_ >= 0)
@@ -73,7 +82,7 @@ std::optional<ExitStatus> IdleWatcher::finished() const {
 
 void IdleWatcher::dispatchSource(Clock::time_point now) {
     const bool alive = source_.dispatch();
-    nextDispatch_ = now + source_.wakeAfter();
+    nextDispatch_ = dispatchDue(source_, now);
     if (alive)
         return;
     sourceAlive_ = false;

@@ -84,7 +84,11 @@ private:
     Phase phase_ = Phase::WaitingForIdle;
     SaverLauncher::Handle saver_ = -1;
     bool sourceAlive_ = true;
-    Clock::time_point nextDispatch_;
+    // When the source asked to be dispatched without input: wakeAfter() as
+    // it was after the last dispatch. That deadline holds even once the
+    // source's wakeAfter() no longer names it (it counts down to a moment,
+    // and passing it is what the dispatch is for).
+    std::optional<Clock::time_point> nextDispatch_;
     Clock::time_point killAt_;
     bool killed_ = false;
     std::optional<ExitStatus> finalStatus_;

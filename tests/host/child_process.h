@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -110,4 +111,52 @@ inline bool processAlive(pid_t pid) {
     // The state letter follows the parenthesised command name.
     auto close = line.rfind(')');
     return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+// A live (non-zombie) process as /proc shows it.
+struct ProcessEntry {
+    pid_t pid = 0;
+    pid_t parent = 0;
+    pid_t group = 0;
+};
+
+inline std::vector<ProcessEntry> liveProcesses() {
+    std::vector<ProcessEntry> found;
+    std::error_code error;
+    for (auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string line;
+        std::getline(std::ifstream(entry.path() / "stat"), line);
+        auto close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        // After the command name: state, ppid, pgrp.
+        std::istringstream fields(line.substr(close + 2));
+        std::string state;
+        ProcessEntry process;
+        process.pid = std::stoi(name);
+        if (fields >> state >> process.parent >> process.group && state != "Z")
+            found.push_back(process);
+    }
+    return found;
+}
+
+// Live processes in the process group `group`.
+inline std::vector<pid_t> processesInGroup(pid_t group) {
+    std::vector<pid_t> found;
+    for (const ProcessEntry& process : liveProcesses())
+        if (process.group == group)
+            found.push_back(process.pid);
+    return found;
+}
+
+// Live children of `parent`.
+inline std::vector<pid_t> childrenOf(pid_t parent) {
+    std::vector<pid_t> found;
+    for (const ProcessEntry& process : liveProcesses())
+        if (process.parent == parent)
+            found.push_back(process.pid);
+    return found;
 }

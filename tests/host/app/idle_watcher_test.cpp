@@ -5,8 +5,10 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -223,6 +225,51 @@ TEST_F(IdleWatcherDecisions, APollingSourceIsDispatchedWhenDueAndNotBefore) {
     polling.turn({}, now + 1000ms);
     EXPECT_EQ(source.dispatches, 1);
     EXPECT_EQ(polling.nextWait(now + 1000ms).timeoutMs, 1000);
+}
+
+namespace {
+// GNOME's source after an inhibitor's release: the session counts as idle a
+// grace period later, and no message marks that moment. wakeAfter() counts
+// down to it on the test's clock and is -1 (nothing to wait for) once it has
+// passed; state() changes only in dispatch().
+class GraceSource : public FakeSource {
+public:
+    explicit GraceSource(const IdleWatcher::Clock::time_point& clock) : clock_(clock) {}
+    bool releasing = false; // the next dispatch reads the release
+    std::optional<IdleWatcher::Clock::time_point> graceEnds;
+
+    std::chrono::milliseconds wakeAfter() const override {
+        if (!graceEnds || clock_ >= *graceEnds)
+            return -1ms;
+        return std::chrono::ceil<std::chrono::milliseconds>(*graceEnds - clock_);
+    }
+    bool dispatch() override {
+        ++dispatches;
+        if (std::exchange(releasing, false))
+            graceEnds = clock_ + 2400ms;
+        idle = graceEnds && clock_ >= *graceEnds ? IdleState::Idle : IdleState::Active;
+        return true;
+    }
+
+private:
+    const IdleWatcher::Clock::time_point& clock_;
+};
+} // namespace
+
+TEST(IdleWatcherWakeUps, ASourceIsDispatchedWhenItAskedToBeEvenOnceItNoLongerAsks) {
+    IdleWatcher::Clock::time_point now{};
+    GraceSource source(now);
+    FakeLauncher launcher;
+    std::ostringstream report;
+    IdleWatcher watcher(source, launcher, report, now);
+    EXPECT_EQ(watcher.nextWait(now).timeoutMs, -1);
+    source.releasing = true;
+    watcher.turn({.sourceReadable = true}, now += 10ms);
+    EXPECT_EQ(watcher.nextWait(now).timeoutMs, 2400);
+    watcher.turn({}, now += 2400ms); // the wait ran out
+    EXPECT_EQ(source.dispatches, 2);
+    EXPECT_EQ(launcher.starts(), 1) << "the grace's end went unnoticed";
+    EXPECT_EQ(watcher.nextWait(now).timeoutMs, 250) << "only the saver's checks are left";
 }
 
 TEST(IdleWatchLoop, RunsOnPipesAndAClockUntilTheServerIsGoneOrASignal) {

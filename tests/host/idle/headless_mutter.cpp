@@ -36,6 +36,8 @@ std::unique_ptr<HeadlessMutter> HeadlessMutter::start() {
         const std::string value = line.substr(equals + 1);
         if (key == "DBUS_SESSION_BUS_ADDRESS")
             mutter->bus_ = value;
+        else if (key == "WAYLAND_DISPLAY")
+            mutter->display_ = value;
         else if (key == "MUTTER_DIR")
             mutter->dir_ = value;
         else if (key == "MUTTER_PID")

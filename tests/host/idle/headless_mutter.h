@@ -17,6 +17,8 @@ public:
     HeadlessMutter& operator=(const HeadlessMutter&) = delete;
 
     const std::string& busAddress() const { return bus_; }
+    // Its Wayland socket's full path, for $WAYLAND_DISPLAY.
+    const std::string& display() const { return display_; }
     // "DBUS_SESSION_BUS_ADDRESS=..." for helper programs.
     std::string busEnvironment() const { return "DBUS_SESSION_BUS_ADDRESS=" + bus_; }
     // SIGKILL, as a crash would end them.
@@ -25,6 +27,6 @@ public:
 
 private:
     HeadlessMutter() = default;
-    std::string bus_, dir_;
+    std::string bus_, dir_, display_;
     pid_t mutterPid_ = 0, busPid_ = 0;
 };

@@ -60,8 +60,10 @@ IdleTestCompositor::~IdleTestCompositor() {
         ignored);
 }
 
-bool IdleTestCompositor::typeKey() const {
-    const std::string tool = kind_ == CompositorKind::Sway ? "wtype a" : KWIN_FAKE_INPUT;
+bool IdleTestCompositor::typeKey(int pauseMs) const {
+    const std::string pause = pauseMs > 0 ? " -s " + std::to_string(pauseMs) : "";
+    const std::string tool =
+        kind_ == CompositorKind::Sway ? "wtype" + pause + " a" : KWIN_FAKE_INPUT + pause;
     std::string ignored;
     return run("WAYLAND_DISPLAY=" + quoted(display_) + " " + tool + " 2>&1", ignored);
 }

@@ -24,8 +24,10 @@ public:
     const std::string& display() const { return display_; }
     // A key pressed and released, as a keyboard of the seat would: wtype on
     // sway (a new virtual keyboard each time), fake input on KWin. True once
-    // the compositor has it.
-    bool typeKey() const;
+    // the compositor has it. With `pauseMs` the key comes that long after the
+    // tool's device: a client that binds its keyboard afresh when the seat
+    // changes (the saver does) has the new one by then.
+    bool typeKey(int pauseMs = 0) const;
     // SIGKILL, as a crash would end it.
     void kill();
 

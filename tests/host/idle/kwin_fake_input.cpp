@@ -4,14 +4,21 @@
 // clients it trusts; the tests' headless KWin trusts every client
 // (scripts/lib/headless-kwin). Exits 0 once KWin has the events, 1 when it
 // cannot connect, 2 when the global is missing.
-//   kwin_fake_input [KEYCODE | move]  (uses $WAYLAND_DISPLAY)
+//   kwin_fake_input [-s MS] [KEYCODE | move]  (uses $WAYLAND_DISPLAY)
+// KWin adds the tool's device to the seat once it connects, which changes the
+// seat's capabilities: clients that then bind their keyboard afresh (the saver
+// does) miss a key sent at once, which goes to the keyboard they let go. -s
+// waits MS milliseconds after the connection, as wtype's -s does, so that the
+// key reaches the new one.
 #include "fake-input-client-protocol.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <wayland-client.h>
 
 namespace {
@@ -38,8 +45,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kwin_fake_input: no org_kde_kwin_fake_input version 4\n");
         return 2;
     }
+    int first = 1;
+    int pauseMs = 0;
+    if (argc > 2 && std::strcmp(argv[1], "-s") == 0) {
+        pauseMs = std::atoi(argv[2]);
+        first = 3;
+    }
     org_kde_kwin_fake_input_authenticate(input, "veltrane tests", "idle tests");
-    const std::string what = argc > 1 ? argv[1] : "30"; // KEY_A
+    if (pauseMs > 0) {
+        wl_display_roundtrip(display);
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    }
+    const std::string what = argc > first ? argv[first] : "30"; // KEY_A
     if (what == "move") {
         org_kde_kwin_fake_input_pointer_motion(input, wl_fixed_from_int(1), 0);
     } else {

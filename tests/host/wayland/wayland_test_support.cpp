@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <sstream>
 
 CommandResult runCommand(const std::string& command) {
@@ -90,9 +89,19 @@ std::unique_ptr<Compositor> Compositor::shared() {
 std::unique_ptr<Compositor> Compositor::makePrivate(const std::string& mode) {
     if (!shared())
         return nullptr;
+    std::string why;
+    auto compositor = startPrivate(mode, why);
+    if (!compositor)
+        throw std::runtime_error(why);
+    return compositor;
+}
+
+std::unique_ptr<Compositor> Compositor::startPrivate(const std::string& mode, std::string& why) {
     CommandResult started = runCommand(std::string(HEADLESS_SWAY) + " " + shellQuoted(mode));
-    if (!started.ok)
-        throw std::runtime_error("a private sway did not start");
+    if (!started.ok) {
+        why = "a private sway did not start (headless-sway's reason is on stderr)";
+        return nullptr;
+    }
     std::string display, ipc, dir;
     pid_t pid = 0;
     std::istringstream lines(started.output);
@@ -220,26 +229,4 @@ std::vector<SaverSurface> waitForSurfaces(const Compositor& compositor, std::siz
         return true;
     });
     return shown ? found : std::vector<SaverSurface>{};
-}
-
-std::vector<pid_t> processesInGroup(pid_t group) {
-    std::vector<pid_t> found;
-    std::error_code error;
-    for (auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string line;
-        std::getline(std::ifstream(entry.path() / "stat"), line);
-        auto close = line.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        // After the command name: state, ppid, pgrp.
-        std::istringstream fields(line.substr(close + 2));
-        std::string state;
-        pid_t parent = 0, pgrp = 0;
-        if (fields >> state >> parent >> pgrp && pgrp == group && state != "Z")
-            found.push_back(std::stoi(name));
-    }
-    return found;
 }

@@ -56,6 +56,9 @@ public:
     // A compositor of the test's own with outputs of `mode` (WxH), stopped
     // on destruction; nullptr when no compositor runs for the test run.
     static std::unique_ptr<Compositor> makePrivate(const std::string& mode = "1280x1024");
+    // The same whether or not the test run has a compositor; nullptr with
+    // `why` when none starts here (sway missing or refusing to run).
+    static std::unique_ptr<Compositor> startPrivate(const std::string& mode, std::string& why);
     ~Compositor();
     Compositor(const Compositor&) = delete;
     Compositor& operator=(const Compositor&) = delete;
@@ -103,9 +106,6 @@ private:
 // showing a picture; returns them, or an empty list on timeout.
 std::vector<SaverSurface> waitForSurfaces(const Compositor& compositor, std::size_t count,
                                           bool fullscreen, int milliseconds);
-
-// Live (non-zombie) processes in the process group `group`.
-std::vector<pid_t> processesInGroup(pid_t group);
 
 // Skips the test unless a compositor runs for the test run (fails it under
 // scripts/test, see server_required.h).
