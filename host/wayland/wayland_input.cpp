@@ -73,17 +73,17 @@ WaylandInput::WaylandInput(wl_seat* seat, zwp_relative_pointer_manager_v1* relat
 }
 
 WaylandInput::~WaylandInput() {
-    releaseDevices();
+    releaseDevices(true, true, true);
 }
 
 void WaylandInput::capabilities(void* data, wl_seat*, std::uint32_t caps) {
-    auto* self = static_cast<WaylandInput*>(data);
-    // Devices come and go with the hardware; bind afresh what is there now.
-    self->releaseDevices();
-    self->bindDevices(caps);
+    // Devices come and go with the hardware: bind what came, release what
+    // went, and keep the rest, so that no key or motion on a device that
+    // stays is lost to a new object in between.
+    static_cast<WaylandInput*>(data)->updateDevices(caps);
 }
 
-void WaylandInput::bindDevices(std::uint32_t caps) {
+void WaylandInput::updateDevices(std::uint32_t caps) {
     static const wl_pointer_listener pointerListener = {
         .enter = pointerEnter,
         .leave = WaylandInputListeners::pointerLeave,
@@ -96,11 +96,15 @@ void WaylandInput::bindDevices(std::uint32_t caps) {
         .axis_discrete = nullptr,
         .axis_value120 = nullptr,
     };
-    if (caps & WL_SEAT_CAPABILITY_KEYBOARD) {
+    const bool keyboard = (caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+    const bool pointer = (caps & WL_SEAT_CAPABILITY_POINTER) != 0;
+    const bool touch = (caps & WL_SEAT_CAPABILITY_TOUCH) != 0;
+    releaseDevices(!keyboard, !pointer, !touch);
+    if (keyboard && !keyboard_) {
         keyboard_ = wl_seat_get_keyboard(seat_);
         wl_keyboard_add_listener(keyboard_, &keyboardListener, this);
     }
-    if (caps & WL_SEAT_CAPABILITY_POINTER) {
+    if (pointer && !pointer_) {
         pointer_ = wl_seat_get_pointer(seat_);
         wl_pointer_add_listener(pointer_, &pointerListener, this);
         if (relativePointers_) {
@@ -111,25 +115,29 @@ void WaylandInput::bindDevices(std::uint32_t caps) {
             zwp_relative_pointer_v1_add_listener(relative_, &relativeListener, this);
         }
     }
-    if (caps & WL_SEAT_CAPABILITY_TOUCH) {
+    if (touch && !touch_) {
         touch_ = wl_seat_get_touch(seat_);
         wl_touch_add_listener(touch_, &touchListener, this);
     }
 }
 
-void WaylandInput::releaseDevices() {
-    if (relative_)
-        zwp_relative_pointer_v1_destroy(relative_);
-    relative_ = nullptr;
-    if (keyboard_)
+void WaylandInput::releaseDevices(bool keyboard, bool pointer, bool touch) {
+    if (pointer) {
+        if (relative_)
+            zwp_relative_pointer_v1_destroy(relative_);
+        if (pointer_)
+            wl_pointer_destroy(pointer_);
+        relative_ = nullptr;
+        pointer_ = nullptr;
+    }
+    if (keyboard && keyboard_) {
         wl_keyboard_destroy(keyboard_);
-    if (pointer_)
-        wl_pointer_destroy(pointer_);
-    if (touch_)
+        keyboard_ = nullptr;
+    }
+    if (touch && touch_) {
         wl_touch_destroy(touch_);
-    keyboard_ = nullptr;
-    pointer_ = nullptr;
-    touch_ = nullptr;
+        touch_ = nullptr;
+    }
 }
 
 void WaylandInput::pointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface*,

@@ -43,8 +43,10 @@ private:
                               std::int32_t y);
     static void relativeMotion(void* data, zwp_relative_pointer_v1*, std::uint32_t, std::uint32_t,
                                std::int32_t dx, std::int32_t dy, std::int32_t, std::int32_t);
-    void bindDevices(std::uint32_t caps);
-    void releaseDevices();
+    // Binds the devices `caps` has that are not bound, releases those it lacks.
+    void updateDevices(std::uint32_t caps);
+    // Releases the devices named.
+    void releaseDevices(bool keyboard, bool pointer, bool touch);
 
     wl_seat* seat_;
     zwp_relative_pointer_manager_v1* relativePointers_;
