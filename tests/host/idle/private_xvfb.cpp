@@ -39,7 +39,7 @@ PrivateXvfb::PrivateXvfb() {
         written.append(chunk, static_cast<std::size_t>(got));
     const std::size_t digits = std::min(written.size(), written.find_first_not_of("0123456789"));
     if (digits > 0 && written.find('\n') != std::string::npos)
-        display_ = ":" + written.substr(0, digits);
+        display_ = std::string(":").append(written, 0, digits);
     close(ready[0]);
 }
 
