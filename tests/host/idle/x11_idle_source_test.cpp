@@ -55,25 +55,6 @@ protected:
 
 } // namespace
 
-TEST_F(X11IdleSourceTest, GoesIdleAPeriodAfterInputPollingAtMostOnceASecond) {
-    auto source = makeSource();
-    ASSERT_TRUE(source);
-    EXPECT_STREQ(source->name(), "MIT-SCREEN-SAVER");
-    for (const char* input : {"mousemove 10 10", "mousemove 200 150", "key a", "click 1"}) {
-        SCOPED_TRACE(input);
-        const auto inputAt = Clock::now(); // the input comes after this
-        xdotool(input);
-        const DriveResult active = drive(*source, activeWithinMs, isActive);
-        EXPECT_TRUE(active.reached) << "after " << active.elapsed.count() << " ms";
-        const DriveResult idle = drive(*source, idleWithinMs, isIdle);
-        ASSERT_TRUE(idle.reached);
-        EXPECT_GE(since(inputAt), notBefore);
-        EXPECT_LE(idle.longestSleep, 1000ms);
-        // A second's wait: a look or two and one at the deadline, not a busy loop.
-        EXPECT_LE(idle.wakeUps, 6) << "over " << idle.elapsed.count() << " ms";
-    }
-}
-
 TEST_F(X11IdleSourceTest, ResetScreenSaverHeartbeatsKeepItActive) {
     auto source = makeSource();
     ASSERT_TRUE(source);
@@ -114,38 +95,6 @@ TEST_F(X11IdleSourceTest, ASuspendedServerSaverKeepsItActiveOncePastTheServerTim
     const auto releasedAt = Clock::now();
     ASSERT_TRUE(drive(*source, idleWithinMs, isIdle).reached);
     EXPECT_GE(since(releasedAt), notBefore);
-}
-
-TEST_F(X11IdleSourceTest, RefusesWhileAnXScreenSaverDaemonRunsAndNotAfterIt) {
-    REQUIRE_SERVER(std::filesystem::exists("/usr/bin/xscreensaver"), "xscreensaver");
-    ScratchDir home;
-    std::string reason;
-    {
-        ChildProcess daemon({"/usr/bin/xscreensaver", "-no-splash"},
-                            {"HOME=" + home.path, "DISPLAY=" + xvfb_->display()});
-        const bool refused = eventually(15000, [&] {
-            reason.clear();
-            return !X11IdleSource::create(period, reason, xvfb_->display().c_str()) &&
-                   reason.find("XScreenSaver") != std::string::npos;
-        });
-        ASSERT_TRUE(refused) << reason << "\n" << daemon.errorOutput();
-        EXPECT_NE(reason.find("xscreensaver-settings"), std::string::npos) << reason;
-    }
-    // The daemon's mark goes with it.
-    EXPECT_TRUE(eventually(5000, [&] {
-        return X11IdleSource::create(period, reason, xvfb_->display().c_str()) != nullptr;
-    })) << reason;
-}
-
-TEST_F(X11IdleSourceTest, TheServerEndingEndsTheSourceNotTheProcess) {
-    auto source = makeSource();
-    ASSERT_TRUE(source);
-    XCloseDisplay(client_);
-    client_ = nullptr;
-    xvfb_->kill();
-    EXPECT_TRUE(drive(*source, 5000, never).lost);
-    EXPECT_FALSE(source->dispatch()) << "lost stays lost";
-    source.reset(); // closing the dead connection must not end the process either
 }
 
 TEST(X11IdleSourceFactory, ExplainsAMissingDisplay) {
